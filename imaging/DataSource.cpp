@@ -1,0 +1,226 @@
+#include "imaging/DataSource.h"
+
+#include "platform/GlobalMemory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// The most libtiff may take in one allocation for a page's tags and strip tables;
+// pages themselves are decoded into buffers of our own.
+constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 256 * 1024 * 1024;
+
+// Directory walks and strip reads go over the file a few times at most; anything
+// beyond this multiple of its size is a loop in the file.
+constexpr std::uint64_t READ_BUDGET_FACTOR = 64;
+constexpr std::uint64_t READ_BUDGET_FLOOR = 1024 * 1024;
+
+SourceRef *refOf(thandle_t clientData)
+{
+    return static_cast<SourceRef *>(clientData);
+}
+
+} // namespace
+
+int SourceRef::sourceIsValid() const
+{
+    if (!m_source)
+        return 0;
+    if (GlobalSize(m_source) < sizeof(DataSource))
+        return 0;
+    if (m_source->kind != SOURCE_KIND_FILE)
+        return 0;
+    if (m_source->headMagic != SOURCE_HEAD_MAGIC || m_source->tailMagic != SOURCE_TAIL_MAGIC)
+        return 0;
+    return m_source->stream != nullptr;
+}
+
+int SourceRef::sourceOpenFile(const char *path)
+{
+    if (!m_source || !path || !*path)
+        return 0;
+
+    // Only regular files: a directory opens fine on Linux and a FIFO would block, so
+    // open without blocking and look at what we got before using it as a stream.
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return 0;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    m_source->stream = ::fdopen(fd, "rb");
+    if (!m_source->stream) {
+        ::close(fd);
+        return 0;
+    }
+
+    m_source->kind = SOURCE_KIND_FILE;
+    m_source->writable = 0;
+    std::size_t length = std::min(std::strlen(path), SOURCE_NAME_CHARS - 1);
+    std::memcpy(m_source->name, path, length);
+    m_source->name[length] = '\0';
+    m_source->headMagic = SOURCE_HEAD_MAGIC;
+    m_source->tailMagic = SOURCE_TAIL_MAGIC;
+    return 1;
+}
+
+std::size_t SourceRef::sourceRead(void *buffer, std::size_t n)
+{
+    if (!m_source->stream)
+        return 0;
+    return std::fread(buffer, 1, n, m_source->stream);
+}
+
+int SourceRef::sourceReadExact(void *buffer, std::size_t n)
+{
+    return sourceRead(buffer, n) == n ? 1 : 0;
+}
+
+int SourceRef::sourceWrite(const void *, std::size_t)
+{
+    return 0;
+}
+
+int SourceRef::sourceSeek(std::int64_t offset, int origin)
+{
+    if (!m_source->stream)
+        return 0;
+    return ::fseeko(m_source->stream, static_cast<off_t>(offset), origin) == 0 ? 1 : 0;
+}
+
+std::uint32_t SourceRef::sourceTell() const
+{
+    if (!m_source->stream)
+        return 0;
+    off_t position = ::ftello(m_source->stream);
+    return static_cast<std::uint32_t>(position < 0 ? 0 : position);
+}
+
+std::uint64_t SourceRef::sourceSize() const
+{
+    struct stat info;
+    if (!m_source->stream || ::fstat(::fileno(m_source->stream), &info) != 0 || info.st_size < 0)
+        return 0;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+int SourceRef::sourceClose()
+{
+    int closed = 0;
+    if (m_source->stream)
+        closed = std::fclose(m_source->stream) == 0 ? 1 : 0;
+    m_source->stream = nullptr;
+    return closed;
+}
+
+tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size)
+{
+    SourceRef *source = refOf(clientData);
+    if (size <= 0)
+        return 0;
+    auto n = static_cast<std::uint64_t>(size);
+    if (n > source->readBudget())
+        return 0;
+    source->setReadBudget(source->readBudget() - n);
+    return source->sourceReadExact(buffer, static_cast<std::size_t>(n)) ? size : 0;
+}
+
+tmsize_t tiffWriteProc(thandle_t clientData, void *buffer, tmsize_t size)
+{
+    if (size < 0)
+        return 0;
+    return refOf(clientData)->sourceWrite(buffer, static_cast<std::size_t>(size)) ? size : 0;
+}
+
+toff_t tiffSeekProc(thandle_t clientData, toff_t offset, int whence)
+{
+    int origin = whence == SEEK_CUR ? 1 : whence == SEEK_END ? 2 : 0;
+    SourceRef *source = refOf(clientData);
+    if (!source->sourceSeek(static_cast<std::int64_t>(offset), origin))
+        return 0;
+    return source->sourceTell();
+}
+
+int tiffCloseProc(thandle_t)
+{
+    return 1;
+}
+
+toff_t tiffSizeProc(thandle_t clientData)
+{
+    return refOf(clientData)->sourceSize();
+}
+
+int tiffMapProc(thandle_t, void **, toff_t *)
+{
+    return 0;
+}
+
+void tiffUnmapProc(thandle_t, void *, toff_t)
+{
+}
+
+TIFF *openTiffOnSource(SourceRef &source, const char *mode)
+{
+    std::uint64_t size = source.sourceSize();
+    std::uint64_t budget = size > (UINT64_MAX - READ_BUDGET_FLOOR) / READ_BUDGET_FACTOR
+                               ? UINT64_MAX
+                               : size * READ_BUDGET_FACTOR + READ_BUDGET_FLOOR;
+    source.setReadBudget(budget);
+
+    TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+    if (!options)
+        return nullptr;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, TIFF_MAX_SINGLE_ALLOC);
+    TIFF *tiff = TIFFClientOpenExt(source.source()->name, mode, &source, tiffReadProc,
+                                   tiffWriteProc, tiffSeekProc, tiffCloseProc, tiffSizeProc,
+                                   tiffMapProc, tiffUnmapProc, options);
+    TIFFOpenOptionsFree(options);
+    return tiff;
+}
+
+DataSource *imgOpenFileSource(const char *path)
+{
+    auto *record = static_cast<DataSource *>(GlobalAlloc(GPTR, sizeof(DataSource)));
+    if (!record) {
+        setLastError(IMG_ERR_NO_MEMORY);
+        return nullptr;
+    }
+    SourceRef source(record);
+    if (!source.sourceOpenFile(path)) {
+        GlobalFree(record);
+        setLastError(IMG_ERR_FILE_OPEN);
+        return nullptr;
+    }
+    return record;
+}
+
+std::int32_t imgSeekSource(DataSource *handle, std::int32_t offset, std::int32_t origin)
+{
+    if (!handle) {
+        setLastError(IMG_ERR_BAD_PARAM);
+        return 0;
+    }
+    return SourceRef(handle).sourceSeek(offset, origin);
+}
+
+std::uint32_t imgCloseSource(DataSource *handle)
+{
+    if (!handle) {
+        setLastError(IMG_ERR_BAD_PARAM);
+        return 0;
+    }
+    SourceRef source(handle);
+    std::uint32_t position = source.sourceTell();
+    source.sourceClose();
+    GlobalFree(handle);
+    return position;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// Data sources: the record behind a source handle, the stack object the layer
+// reads it through, and the client procedures libtiff reads it with.
+
+#include "imaging/CallFrame.h"
+#include "imaging/imaging.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <tiffio.h>
+
+constexpr std::uint32_t SOURCE_HEAD_MAGIC = 0x03031996u;
+constexpr std::uint32_t SOURCE_TAIL_MAGIC = 0x09241996u;
+constexpr std::int32_t SOURCE_KIND_FILE = 1;
+constexpr std::size_t SOURCE_NAME_CHARS = 260;
+
+struct DataSource
+{
+    std::uint32_t headMagic;
+    std::FILE *stream;
+    std::int32_t kind;
+    char name[SOURCE_NAME_CHARS]; // always zero-terminated: libtiff prints it
+    std::uint32_t writable;
+    std::uint32_t tailMagic;
+};
+
+// Built on the stack around a handle by each entry point; owns nothing. Its address
+// is the client data libtiff hands back to the procedures below.
+class SourceRef
+{
+public:
+    explicit SourceRef(DataSource *source)
+        : m_source(source)
+    {
+    }
+
+    DataSource *source() const { return m_source; }
+
+    int sourceIsValid() const;
+    int sourceOpenFile(const char *path);
+    std::size_t sourceRead(void *buffer, std::size_t n);
+    int sourceReadExact(void *buffer, std::size_t n);
+    int sourceWrite(const void *buffer, std::size_t n);
+    int sourceSeek(std::int64_t offset, int origin);
+    std::uint32_t sourceTell() const;
+    std::uint64_t sourceSize() const;
+    int sourceClose();
+
+    // libtiff may read at most this many more bytes through tiffReadProc, so a
+    // small hostile file cannot make it read (and allocate) without end.
+    void setReadBudget(std::uint64_t bytes) { m_readBudget = bytes; }
+    std::uint64_t readBudget() const { return m_readBudget; }
+
+private:
+    DataSource *m_source;
+    std::uint64_t m_readBudget = UINT64_MAX;
+};
+
+tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size);
+tmsize_t tiffWriteProc(thandle_t clientData, void *buffer, tmsize_t size);
+toff_t tiffSeekProc(thandle_t clientData, toff_t offset, int whence);
+int tiffCloseProc(thandle_t clientData);
+toff_t tiffSizeProc(thandle_t clientData);
+int tiffMapProc(thandle_t clientData, void **base, toff_t *size);
+void tiffUnmapProc(thandle_t clientData, void *base, toff_t size);
+
+// libtiff on the source at its current position, or null when the data is not
+// TIFF. Close with TIFFClose, which leaves the source open.
+TIFF *openTiffOnSource(SourceRef &source, const char *mode);
+
+// Frame steps 1 to 5 for the entry points that take a handle: null is 5, a handle
+// that fails validation 38, otherwise the work's status becomes the last error.
+template <typename Result, typename Work>
+Result runFramedOnSource(DataSource *handle, Work &&work)
+{
+    if (!handle) {
+        setLastError(IMG_ERR_BAD_PARAM);
+        return Result{};
+    }
+    SourceRef source(handle);
+    if (!source.sourceIsValid()) {
+        setLastError(IMG_ERR_BAD_SOURCE);
+        return Result{};
+    }
+    return runFramed<Result>([&](std::uint32_t &status) { return work(source, status); });
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+// The imaging layer: flat entry points over data sources, the TIFF page reader,
+// bitmap building, rotation and drawing. Every entry point returns its result
+// (null or 0 on failure) and leaves a code as the calling thread's last error;
+// read it with imgGetLastError straight after the call.
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+
+// Error codes (texts in ImagingErrorText).
+constexpr std::uint32_t IMG_OK = 0;
+constexpr std::uint32_t IMG_ERR_NO_MEMORY = 1;
+constexpr std::uint32_t IMG_ERR_FILE_OPEN = 2;
+constexpr std::uint32_t IMG_ERR_FILE_READ = 3;
+constexpr std::uint32_t IMG_ERR_BAD_PARAM = 5;
+constexpr std::uint32_t IMG_ERR_RESOURCE_NOT_FOUND = 13;
+constexpr std::uint32_t IMG_ERR_INVALID_TIFF = 20;
+constexpr std::uint32_t IMG_ERR_DEVICE_UNSUPPORTED = 26;
+constexpr std::uint32_t IMG_ERR_BIT_DEPTH = 28;
+constexpr std::uint32_t IMG_ERR_BAD_SOURCE = 38;
+
+// No global block above this size is ever asked for (2 GiB less 135170 bytes).
+constexpr std::uint64_t IMG_MAX_BLOCK_BYTES = 2147348478u;
+
+// Turn codes for imgRotateBuffer.
+constexpr std::int32_t IMG_ROT_CW90 = 0;
+constexpr std::int32_t IMG_ROT_180 = 1;
+constexpr std::int32_t IMG_ROT_CCW90 = 2;
+
+struct DataSource;
+
+struct TiffResolution
+{
+    std::int32_t xResolution;
+    std::int32_t yResolution;
+    std::int32_t unit; // TIFF ResolutionUnit: 1 none, 2 inch, 3 centimetre; 0 when absent
+};
+
+// The calling thread's last error; 0 for a thread that never called the layer.
+std::uint32_t imgGetLastError();
+
+// Opens a file read-only as a data source. Null on failure with last error 1 (no
+// memory) or 2 (empty path, missing or unreadable file, not a regular file); on
+// success the last error is left as it was. Close with imgCloseSource.
+DataSource *imgOpenFileSource(const char *path);
+
+// Moves the source's position (origin 0 start, 1 current, 2 end). 1 when moved.
+// Sets the last error only for a null handle (5).
+std::int32_t imgSeekSource(DataSource *source, std::int32_t offset, std::int32_t origin);
+
+// Closes the source and frees its block; returns the position at closing. Sets the
+// last error only for a null handle (5, result 0).
+std::uint32_t imgCloseSource(DataSource *source);
+
+// Number of pages (directories), saturating at 65535; 0 with 20 when the data is
+// not TIFF, 5 for a null handle, 38 for an invalid one. The TIFF entry points read
+// from the source's current position: rewind with imgSeekSource between them.
+std::uint32_t imgTiffPageCount(DataSource *source);
+
+// Size, bits per pixel and resolution of the first page. 1 on success; 0 with 20
+// when the data is not TIFF (resolution then zeros). resolution may be null.
+std::int32_t imgGetTiffInfo(DataSource *source, std::uint32_t *width, std::uint32_t *height,
+                            std::int32_t *bitsPerPixel, TiffResolution *resolution);
+
+// Reads a bilevel page as width x height bytes, 1 where black. Caller frees the
+// block with GlobalFree. Null with 1 (too large / no memory), 2 (not TIFF), 3 (strip
+// unreadable, LZW), 5 (no such page), 28 (not bilevel strips).
+BYTE *imgReadTiffPage8(DataSource *source, std::uint32_t *width, std::uint32_t *height,
+                       std::int32_t page);
+
+// Reads a bilevel page as packed rows of (width + 7) / 8 bytes, leftmost pixel in
+// the high bit, 1 = black. Ownership and codes as imgReadTiffPage8.
+BYTE *imgReadTiffPage1(DataSource *source, std::uint32_t *width, std::uint32_t *height,
+                       std::int32_t page);
+
+// Packs a one-byte-per-pixel buffer into an 8-bit bottom-up DIB with the given
+// 256-entry colour table. Caller frees with GlobalFree. Null with 5 (no pixels) or
+// 1 (block above IMG_MAX_BLOCK_BYTES or no memory).
+BITMAPINFOHEADER *imgMakeDib8(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
+                              const RGBQUAD *colourTable);
+
+// Copies packed bilevel rows into a 1-bit bottom-up DIB with the given 2-entry
+// colour table. Ownership and codes as imgMakeDib8.
+BITMAPINFOHEADER *imgMakeDib1(const BYTE *bits, std::uint32_t width, std::uint32_t height,
+                              const RGBQUAD *colourTable);
+
+// Turns the buffer in place by IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90; after a
+// quarter turn the caller swaps its width and height. 1 on success; 0 with 5 (null
+// buffer, unknown code) or 1 (empty or oversized image, no memory), buffer untouched.
+std::int32_t imgRotateBuffer(BYTE *pixels, std::uint32_t width, std::uint32_t height,
+                             std::int32_t rotation, std::uint32_t bytesPerPixel);
+
+// Draws the whole packed DIB stretched into the rectangle. 1 when the device drew
+// every row. 0 with 5 (null DIB or device context) or 26 (device cannot stretch DIBs).
+std::int32_t imgDrawDib(HDC deviceContext, const BITMAPINFOHEADER *dib, std::int32_t x,
+                        std::int32_t y, std::int32_t destWidth, std::int32_t destHeight);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::string &path() const { return m_path; }
+    std::string file(const std::string &name) const { return m_path + "/" + name; }
+    // Writes bytes to a file in the folder and returns its path.
+    std::string write(const std::string &name, const std::string &bytes) const;
+
+private:
+    std::string m_path;
+};
