@@ -1,0 +1,83 @@
+#include "resources/ResourceTables.h"
+
+#include "resources/Resource.h"
+
+
+namespace {
+
+const MenuItemResource kFileMenu[] = {
+    {ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {0, nullptr},
+    {ID_FILE_PRINT, "&Print...\tCtrl+P"},
+    {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
+    {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
+    {0, nullptr},
+    {ID_APP_EXIT, "E&xit"},
+};
+
+const MenuItemResource kViewMenu[] = {
+    {ID_VIEW_TOOLBAR, "&Toolbar"},
+    {ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {ID_VIEW_TOOLTIPS, "T&oolTips"},
+    {0, nullptr},
+    {ID_VIEW_ANTIALIAS, "&Anti-Alias"},
+};
+
+const MenuItemResource kPageMenu[] = {
+    {ID_PAGE_FIRST, "&First"},
+    {ID_PAGE_PREVIOUS, "&Previous"},
+    {ID_PAGE_NEXT, "&Next"},
+    {ID_PAGE_LAST, "&Last"},
+};
+
+const MenuItemResource kZoomMenu[] = {
+    {ID_ZOOM_FITWIDTH, "Fit to &Width"},
+    {ID_ZOOM_FITHEIGHT, "Fit to &Height"},
+    {0, nullptr},
+    {ID_ZOOM_ACTUALSIZE, "&Actual Size"},
+    {ID_ZOOM_33, "S&cale to 33%"},
+    {ID_ZOOM_50, "&Scale to 50%"},
+};
+
+const MenuItemResource kRotationMenu[] = {
+    {ID_ROTATE_NONE, "&None"},
+    {ID_ROTATE_LEFT, "&Left"},
+    {ID_ROTATE_RIGHT, "&Right"},
+    {ID_ROTATE_UPSIDEDOWN, "&Upside Down"},
+};
+
+const MenuItemResource kHelpMenu[] = {
+    {ID_HELP_CONTENTS, "Fax Viewer &Help"},
+    {0, nullptr},
+    {ID_APP_ABOUT, "&About Fax Viewer..."},
+};
+
+const MenuResource kMainMenu[] = {
+    {"&File", kFileMenu},   {"&View", kViewMenu},         {"&Page", kPageMenu},
+    {"&Zoom", kZoomMenu},   {"&Rotation", kRotationMenu}, {"&Help", kHelpMenu},
+};
+
+// F1 and Shift+F1 are bound to ids nobody handles, so the keys do nothing.
+const AcceleratorResource kMainAccelerators[] = {
+    {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},
+    {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
+    {QKeyCombination(Qt::Key_F1), ID_HELP},
+    {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
+};
+
+const UINT kMainToolBar[] = {
+    ID_FILE_OPEN,     0,
+    ID_FILE_PRINT,    0,
+    ID_ROTATE_NONE,   ID_ROTATE_LEFT,   ID_ROTATE_UPSIDEDOWN, ID_ROTATE_RIGHT, 0,
+    ID_ZOOM_FITWIDTH, ID_ZOOM_FITHEIGHT, 0,
+    ID_PAGE_FIRST,    ID_PAGE_PREVIOUS, ID_PAGE_NEXT,         ID_PAGE_LAST,
+};
+
+const UINT kMainIndicators[] = {ID_INDICATOR_PAGE, ID_INDICATOR_RESOLUTION, ID_INDICATOR_SIZE};
+
+} // namespace
+
+std::span<const MenuResource> MainMenuResource() { return kMainMenu; }
+std::span<const AcceleratorResource> MainAcceleratorResource() { return kMainAccelerators; }
+std::span<const UINT> MainToolBarResource() { return kMainToolBar; }
+std::span<const UINT> MainIndicatorResource() { return kMainIndicators; }
