@@ -1,5 +1,7 @@
 #include "imaging/DataSource.h"
 
+#include "imaging/TiffDiagnostics.h"
+
 #include "platform/GlobalMemory.h"
 
 #include <algorithm>
@@ -152,6 +154,7 @@ void tiffUnmapProc(thandle_t, void *, toff_t) {}
 
 TIFF *openTiffOnSource(SourceRef &source, const char *mode)
 {
+    installTiffDiagnostics();
     std::uint64_t size = source.sourceSize();
     std::uint64_t budget = size > (UINT64_MAX - READ_BUDGET_FLOOR) / READ_BUDGET_FACTOR
                                ? UINT64_MAX
