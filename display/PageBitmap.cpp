@@ -1,0 +1,189 @@
+#include "display/PageBitmap.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/GlobalMemory.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Bytes of a width x height page, or 0 when a dimension is negative or the block
+// would pass IMG_MAX_BLOCK_BYTES; computed in 64 bits so it cannot wrap.
+bool pageBytes(CSize size, std::uint64_t &bytes)
+{
+    bytes = 0;
+    if (size.cx < 0 || size.cy < 0)
+        return false;
+    bytes = static_cast<std::uint64_t>(size.cx) * static_cast<std::uint64_t>(size.cy);
+    return bytes <= IMG_MAX_BLOCK_BYTES;
+}
+
+std::array<RGBQUAD, 256> greyTable()
+{
+    std::array<RGBQUAD, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const auto level = static_cast<BYTE>(i);
+        table[i] = RGBQUAD{level, level, level, 0};
+    }
+    return table;
+}
+
+// Resolutions are kept in the framework's signed size type.
+constexpr std::uint32_t MAX_RESOLUTION = std::numeric_limits<std::int32_t>::max();
+
+} // namespace
+
+CPageBitmap::CPageBitmap()
+    : m_size(0, 0)
+    , m_resolution(200, 200)
+    , m_pPixels(nullptr)
+    , m_pDib(nullptr)
+    , m_nAccessCount(0)
+    , m_nPageCount(0)
+{
+}
+
+CPageBitmap::~CPageBitmap() { Free(); }
+
+std::uint32_t CPageBitmap::Free()
+{
+    if (m_pPixels) {
+        m_nAccessCount = 0;
+        GlobalFree(m_pPixels);
+        m_pPixels = nullptr;
+        m_size = CSize(0, 0);
+    }
+    if (m_pDib) {
+        GlobalFree(m_pDib);
+        m_pDib = nullptr;
+        m_size = CSize(0, 0);
+    }
+    m_nPageCount = 0;
+    return IMG_OK;
+}
+
+std::uint32_t CPageBitmap::Allocate(CSize size)
+{
+    Free();
+    std::uint64_t bytes = 0;
+    BYTE *pixels = nullptr;
+    if (pageBytes(size, bytes))
+        pixels = static_cast<BYTE *>(GlobalAlloc(GPTR, bytes));
+    if (!pixels) {
+        TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
+        return IMG_ERR_NO_MEMORY;
+    }
+    m_pPixels = pixels;
+    m_size = size;
+    return IMG_OK;
+}
+
+std::uint32_t CPageBitmap::CopyFrom(CPageBitmap &source)
+{
+    Free();
+    const CSize size = source.m_size;
+    if (std::uint32_t code = Allocate(size))
+        return code;
+    PixelAccess from(source);
+    if (!from) {
+        Free();
+        return IMG_ERR_NO_MEMORY;
+    }
+    PixelAccess to(*this);
+    std::uint64_t bytes = 0;
+    pageBytes(size, bytes);
+    std::memcpy(to.get(), from.get(), bytes);
+    return IMG_OK;
+}
+
+std::uint32_t CPageBitmap::MakeDib()
+{
+    PixelAccess pixels(*this);
+    if (!pixels)
+        return IMG_ERR_BAD_PARAM;
+    if (m_pDib) {
+        GlobalFree(m_pDib);
+        m_pDib = nullptr;
+    }
+    static const std::array<RGBQUAD, 256> table = greyTable();
+    m_pDib = imgMakeDib8(pixels.get(), static_cast<std::uint32_t>(m_size.cx),
+                         static_cast<std::uint32_t>(m_size.cy), table.data());
+    return imgGetLastError();
+}
+
+BYTE *CPageBitmap::AcquirePixels()
+{
+    if (!m_pPixels)
+        return nullptr;
+    ++m_nAccessCount;
+    return m_pPixels;
+}
+
+std::uint32_t CPageBitmap::ReleasePixels()
+{
+    if (!m_pPixels)
+        return IMG_ERR_RESOURCE_NOT_FOUND;
+    --m_nAccessCount;
+    return IMG_OK;
+}
+
+void CPageBitmap::SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
+                                std::int32_t unit)
+{
+    constexpr std::int32_t KIND_TIFF = 12;
+    constexpr std::int32_t UNIT_INCH = 2;
+    constexpr std::int32_t UNIT_CENTIMETRE = 3;
+    constexpr double INCHES_PER_CENTIMETRE = 0.39370079;
+
+    m_resolution = CSize(200, 200);
+    // Some converters write ResolutionUnit without the values: a zero would double
+    // the rows, read "0 x 0 dpi" and print nothing, so it counts as no resolution.
+    if (kind != KIND_TIFF || horizontal == 0 || vertical == 0)
+        return;
+    if (unit == UNIT_INCH) {
+        if (horizontal <= MAX_RESOLUTION && vertical <= MAX_RESOLUTION)
+            m_resolution =
+                CSize(static_cast<std::int32_t>(horizontal), static_cast<std::int32_t>(vertical));
+    } else if (unit == UNIT_CENTIMETRE) {
+        const double x = horizontal / INCHES_PER_CENTIMETRE;
+        const double y = vertical / INCHES_PER_CENTIMETRE;
+        if (x < MAX_RESOLUTION && y < MAX_RESOLUTION)
+            m_resolution = CSize(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+    }
+}
+
+// Normal-mode faxes are 204x98 dpi, fine mode 204x196: the document doubles the rows
+// of a normal page so both show with the same aspect. The doubled page is built
+// before the old one goes, so a failed allocation leaves the page as it was.
+std::uint32_t CPageBitmap::DoubleRows()
+{
+    // Nothing to double reads as a copy that found no pixels.
+    if (!m_pPixels)
+        return IMG_ERR_NO_MEMORY;
+    const std::int64_t doubledHeight = 2 * static_cast<std::int64_t>(m_size.cy);
+    const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
+    std::uint64_t bytes = 0;
+    BYTE *target = nullptr;
+    if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && pageBytes(doubled, bytes))
+        target = static_cast<BYTE *>(GlobalAlloc(GPTR, bytes));
+    if (!target) {
+        TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
+        return IMG_ERR_NO_MEMORY;
+    }
+    {
+        PixelAccess source(*this);
+        const std::size_t width = static_cast<std::size_t>(m_size.cx);
+        const BYTE *row = source.get();
+        BYTE *out = target;
+        for (std::int32_t r = 0; r < m_size.cy; ++r, row += width, out += 2 * width) {
+            std::memcpy(out, row, width);
+            std::memcpy(out + width, row, width);
+        }
+    }
+    Free();
+    m_pPixels = target;
+    m_size = doubled;
+    return IMG_OK;
+}

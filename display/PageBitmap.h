@@ -1,0 +1,83 @@
+#pragma once
+
+#include "framework/Geometry.h"
+#include "imaging/imaging.h"
+
+#include <cstdint>
+
+class CDC;
+
+// One fax page as the viewer works on it: one byte per pixel (0 black, 255 white),
+// rows top-down without padding, with its resolution and the packed DIB it is drawn
+// from. Every operation returns an imaging error code, 0 on success.
+//
+// Callers read the fields directly; the pixel pointer is taken with AcquirePixels
+// and given back with ReleasePixels (PixelAccess does both).
+class CPageBitmap
+{
+public:
+    CPageBitmap();
+    virtual ~CPageBitmap();
+    CPageBitmap(const CPageBitmap &) = delete;
+    CPageBitmap &operator=(const CPageBitmap &) = delete;
+
+    // Releases pixels and DIB; the resolution stays. Always 0.
+    std::uint32_t Free();
+    // width x height zero (black) bytes; 1 when the block cannot be had, object empty.
+    std::uint32_t Allocate(CSize size);
+    // Copies pixels and size only (not resolution, page count or DIB).
+    std::uint32_t CopyFrom(CPageBitmap &source);
+    // Builds the 8-bit grey DIB from the pixels; 5 without pixels.
+    std::uint32_t MakeDib();
+
+    BYTE *AcquirePixels();
+    std::uint32_t ReleasePixels();
+
+    // Reads one page (0-based) of a fax file; the resolution is the first page's.
+    std::uint32_t LoadPage(const CString &path, std::int32_t page);
+    std::uint32_t ReadPage(DataSource *source, std::int32_t page);
+    // kind 12 is a TIFF file; 0 resets to 200 x 200.
+    void SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
+                       std::int32_t unit);
+    // Every row twice, for pages below 190 dpi vertically.
+    std::uint32_t DoubleRows();
+    // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
+    std::uint32_t Rotate(std::int32_t rotation);
+    // Draws the DIB at the origin, m_size logical units large; 5 without a DIB.
+    std::uint32_t Draw(CDC *pDC);
+    // Packed 1-bit rows (bit 0 black) and their two-colour DIB, for printing.
+    std::uint32_t LoadPrintPage(const CString &path, std::int32_t page);
+    // Reduces source into this page at width x height: grey box means when smooth,
+    // else black wherever the box holds a black pixel. 5 for an enlargement, a zero
+    // size, a missing source or a box above 2^24 pixels (the page then is black).
+    std::uint32_t ScaleFrom(CPageBitmap &source, std::uint32_t width, std::uint32_t height,
+                            BOOL smooth);
+
+    CSize m_size;
+    CSize m_resolution;
+    BYTE *m_pPixels;
+    BITMAPINFOHEADER *m_pDib;
+    std::int32_t m_nAccessCount;
+    std::int32_t m_nPageCount;
+};
+
+// Holds the pixel pointer of a page for a scope, so every way out releases it.
+class PixelAccess
+{
+public:
+    explicit PixelAccess(CPageBitmap &page)
+        : m_page(page)
+        , m_pPixels(page.AcquirePixels())
+    {
+    }
+    ~PixelAccess() { m_page.ReleasePixels(); }
+    PixelAccess(const PixelAccess &) = delete;
+    PixelAccess &operator=(const PixelAccess &) = delete;
+
+    BYTE *get() const { return m_pPixels; }
+    explicit operator bool() const { return m_pPixels != nullptr; }
+
+private:
+    CPageBitmap &m_page;
+    BYTE *m_pPixels;
+};

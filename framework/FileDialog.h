@@ -1,0 +1,60 @@
+#pragma once
+
+#include "framework/CmdTarget.h"
+#include "framework/Geometry.h"
+
+#include <functional>
+
+class QWidget;
+
+constexpr DWORD OFN_READONLY = 0x00000001;
+constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
+constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
+constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
+constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
+
+// The file-open and file-save dialog. The filter is the framework's form,
+// "Name (*.a;*.b)|*.a;*.b|...|", turned into Qt name filters.
+class CFileDialog
+{
+public:
+    struct OpenFileName
+    {
+        DWORD Flags = 0;
+        CString lpstrTitle;
+        CString lpstrDefExt;
+        CString lpstrFilter;
+        CString lpstrFile;
+    };
+
+    explicit CFileDialog(BOOL bOpenFileDialog, const CString &defExt = {},
+                         const CString &fileName = {},
+                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                         const CString &filter = {}, QWidget *pParentWnd = nullptr);
+    virtual ~CFileDialog() = default;
+
+    // IDOK when the user chose a file, else IDCANCEL.
+    virtual INT_PTR DoModal();
+
+    CString GetPathName() const { return m_ofn.lpstrFile; }
+    CString GetFileName() const;
+    CString GetFileExt() const;
+    BOOL IsOpenFileDialog() const { return m_bOpenFileDialog; }
+
+    // "TIFF Files (*.tif)|*.tif||" -> {"TIFF Files (*.tif *.TIF)"}; patterns are matched
+    // in either letter case, as users' faxes come as .tif and .TIF alike.
+    static QStringList QtNameFilters(const CString &filter);
+
+    // Public as in the framework: callers set the title here before DoModal.
+    OpenFileName m_ofn;
+
+private:
+    BOOL m_bOpenFileDialog;
+    QWidget *m_pParentWnd;
+};
+
+// Replaces the modal dialog: receives the dialog (title, flags, filter in m_ofn), returns
+// IDOK or IDCANCEL and, for IDOK, stores the chosen path in *pPathName. An empty hook
+// restores the real dialog. Returns the previous hook.
+using FileDialogHook = std::function<INT_PTR(const CFileDialog &dialog, CString *pPathName)>;
+FileDialogHook AfxSetFileDialogHook(FileDialogHook hook);

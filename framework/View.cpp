@@ -1,0 +1,45 @@
+#include "framework/View.h"
+
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+
+CView::CView(QWidget *parent)
+    : QAbstractScrollArea(parent)
+{
+    // The client area meets the window edge, as a framework view does.
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CView::~CView()
+{
+    if (m_pDocument)
+        m_pDocument->RemoveView(this);
+}
+
+CFrameWnd *CView::GetParentFrame() const
+{
+    for (QWidget *pParent = parentWidget(); pParent; pParent = pParent->parentWidget())
+        if (auto *pFrame = dynamic_cast<CFrameWnd *>(pParent))
+            return pFrame;
+    return nullptr;
+}
+
+void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+
+void CView::OnUpdate(CView *, LPARAM, CObject *) { Invalidate(TRUE); }
+
+void CView::GetClientRect(CRect *pRect) const
+{
+    const QSize size = viewport()->size();
+    *pRect = CRect(0, 0, size.width(), size.height());
+}
+
+void CView::Invalidate(BOOL) { viewport()->update(); }
+
+BOOL CView::OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo)
+{
+    if (DispatchOwnCmdMsg(nID, nCode, pCmdUI, pHandlerInfo))
+        return TRUE;
+    return m_pDocument && m_pDocument->OnCmdMsg(nID, nCode, pCmdUI, pHandlerInfo);
+}

@@ -1,0 +1,308 @@
+#include "imaging/DataSource.h"
+#include "imaging/PixelConversions.h"
+#include "imaging/ScratchBuffer.h"
+#include "imaging/TiffRows.h"
+#include "imaging/imaging.h"
+
+#include "platform/GlobalMemory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+// No fax comes near this (an A0 sheet at 300 dpi is about 140 million pixels); it
+// keeps a tiny hostile file from making us allocate and fill gigabytes.
+constexpr std::uint64_t MAX_PAGE_PIXELS = std::uint64_t(1) << 28;
+
+constexpr std::uint32_t MAX_PAGE_COUNT = 65535;
+
+struct TiffCloser
+{
+    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
+
+struct TiffMemoryFree
+{
+    void operator()(std::uint8_t *block) const { _TIFFfree(block); }
+};
+using StripBuffer = std::unique_ptr<std::uint8_t, TiffMemoryFree>;
+
+struct GlobalBlockFree
+{
+    void operator()(BYTE *block) const { GlobalFree(block); }
+};
+using PageBlock = std::unique_ptr<BYTE, GlobalBlockFree>;
+
+enum class PageForm { Bytes, Bits };
+
+// What the common opening learnt about the page, for the strip loop.
+struct PageLayout
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t compression = COMPRESSION_NONE;
+    std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    std::uint32_t rowsPerStrip = 0;
+    std::size_t scanlineBytes = 0;
+};
+
+std::uint64_t rowBytesOf(std::uint32_t width, PageForm form)
+{
+    return form == PageForm::Bytes ? width : (std::uint64_t(width) + 7) / 8;
+}
+
+// Resolution rationals as whole numbers; anything a signed 32-bit value cannot hold
+// (NaN, infinities, negatives, huge values) counts as not given.
+std::int32_t wholeResolution(float value)
+{
+    if (!std::isfinite(value) || value < 0.0f || double(value) >= 2147483648.0)
+        return 0;
+    return static_cast<std::int32_t>(value);
+}
+
+// Opening steps 2 to 8 on an open handle: selects the page and checks that it is a
+// bilevel page in strips that we can place row by row.
+std::uint32_t checkPage(TIFF *tiff, std::int32_t page, std::uint32_t *width, std::uint32_t *height,
+                        PageLayout &layout)
+{
+    if (!TIFFSetDirectory(tiff, static_cast<tdir_t>(page)))
+        return IMG_ERR_BAD_PARAM;
+
+    std::uint16_t bitsPerSample = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    if (bitsPerSample != 1)
+        return IMG_ERR_BIT_DEPTH;
+
+    std::uint16_t samplesPerPixel = 1;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    std::uint16_t extraCount = 0;
+    std::uint16_t *extraList = nullptr;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraList);
+    const int colourSamples = int(samplesPerPixel) - int(extraCount);
+
+    std::uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &layout.compression);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+
+    if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &layout.photometric)) {
+        if (colourSamples != 1)
+            return IMG_ERR_BIT_DEPTH;
+        layout.photometric =
+            isCcittCompression(tiff) ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK;
+    }
+
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &layout.width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &layout.height);
+    *width = layout.width;
+    *height = layout.height;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &layout.orientation);
+
+    if (planar == PLANARCONFIG_SEPARATE && colourSamples > 1)
+        return IMG_ERR_BIT_DEPTH;
+    if (TIFFIsTiled(tiff))
+        return IMG_ERR_BIT_DEPTH;
+    // Interleaved extra samples would make each row a mix of pixels and alpha; a
+    // separate plane of extra samples is harmless since only plane 0 is read.
+    if (colourSamples < 1 || (planar != PLANARCONFIG_SEPARATE && samplesPerPixel != 1))
+        return IMG_ERR_BIT_DEPTH;
+    if (layout.width == 0 || layout.height == 0)
+        return IMG_ERR_BIT_DEPTH;
+    if (std::uint64_t(layout.width) * layout.height > MAX_PAGE_PIXELS)
+        return IMG_ERR_NO_MEMORY;
+
+    // The strip buffer must hold the rows we ask for, and each decoded row the
+    // bytes we take from it; a file whose sizes disagree is not read at all.
+    const tmsize_t scanline = TIFFScanlineSize(tiff);
+    if (scanline <= 0 || std::uint64_t(scanline) < (std::uint64_t(layout.width) + 7) / 8)
+        return IMG_ERR_FILE_READ;
+    layout.scanlineBytes = static_cast<std::size_t>(scanline);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &layout.rowsPerStrip);
+    if (layout.rowsPerStrip == 0 || layout.rowsPerStrip > layout.height)
+        layout.rowsPerStrip = layout.height;
+    return IMG_OK;
+}
+
+// Reads every strip of the page once into the one strip buffer and places its rows.
+std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *strip,
+                         std::uint64_t stripBytes, BYTE *page, PageForm form,
+                         const std::uint8_t *table)
+{
+    const std::uint64_t scanline = layout.scanlineBytes;
+    std::int64_t next = startRowFor(layout.orientation, layout.height);
+    const std::int64_t step = next == 0 ? 1 : -1;
+    const bool invertBits = form == PageForm::Bits && layout.photometric == PHOTOMETRIC_MINISBLACK;
+
+    for (std::uint64_t row = 0; row < layout.height; row += layout.rowsPerStrip) {
+        const auto rows = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(layout.rowsPerStrip, layout.height - row));
+        const std::uint64_t wanted = rows * scanline;
+        if (wanted > stripBytes)
+            return IMG_ERR_FILE_READ;
+        // Our libtiff would decode LZW, but pages in it are refused here whatever
+        // libtiff can do.
+        if (layout.compression == COMPRESSION_LZW) {
+            TIFFError(TIFFFileName(tiff), "LZW decoding not supported");
+            return IMG_ERR_FILE_READ;
+        }
+        // Decoders that stop early leave the rest of the buffer as it was: start
+        // each strip from white so no earlier strip's rows show through.
+        std::memset(strip, 0, static_cast<std::size_t>(wanted));
+        const tstrip_t number = TIFFComputeStrip(tiff, static_cast<std::uint32_t>(row), 0);
+        const tmsize_t got =
+            TIFFReadEncodedStrip(tiff, number, strip, static_cast<tmsize_t>(wanted));
+        if (got < 0)
+            return IMG_ERR_FILE_READ;
+        const auto decoded = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(rows, std::uint64_t(got) / scanline));
+        if (form == PageForm::Bytes) {
+            expandBitsToBytes(strip, scanline, decoded, page, layout.width, next, step, table);
+        } else {
+            copyPackedRows(strip, scanline, decoded, page, layout.width, next, step, invertBits);
+        }
+        next += step * rows;
+    }
+    return IMG_OK;
+}
+
+BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, std::int32_t page,
+               PageForm form)
+{
+    return runFramedOnSource<BYTE *>(
+        handle, [&](SourceRef &source, std::uint32_t &status) -> BYTE * {
+            if (!width || !height || page < 0) {
+                status = IMG_ERR_BAD_PARAM;
+                return nullptr;
+            }
+            TiffPtr tiff(openTiffOnSource(source, "r"));
+            if (!tiff) {
+                status = IMG_ERR_FILE_OPEN;
+                return nullptr;
+            }
+            PageLayout layout;
+            status = checkPage(tiff.get(), page, width, height, layout);
+            if (status != IMG_OK)
+                return nullptr;
+
+            const tmsize_t stripSize = TIFFStripSize(tiff.get());
+            if (stripSize <= 0
+                || std::uint64_t(stripSize)
+                       < std::uint64_t(layout.rowsPerStrip) * layout.scanlineBytes) {
+                status = IMG_ERR_FILE_READ;
+                return nullptr;
+            }
+            StripBuffer strip(static_cast<std::uint8_t *>(_TIFFmalloc(stripSize)));
+            if (!strip) {
+                TIFFError(TIFFFileName(tiff.get()), "No space for strip buffer");
+                status = IMG_ERR_NO_MEMORY;
+                return nullptr;
+            }
+
+            const std::uint64_t rowBytes = rowBytesOf(layout.width, form);
+            const std::uint64_t blockBytes = rowBytes * layout.height;
+            if (blockBytes > IMG_MAX_BLOCK_BYTES) {
+                status = IMG_ERR_NO_MEMORY;
+                return nullptr;
+            }
+            PageBlock block(static_cast<BYTE *>(GlobalAlloc(GPTR, blockBytes)));
+            if (!block) {
+                status = IMG_ERR_NO_MEMORY;
+                return nullptr;
+            }
+
+            // Min-is-black pages come out with 1 = black from both readers: the byte
+            // reader through an inverted table, the bit reader while copying.
+            ScratchBuffer table;
+            if (form == PageForm::Bytes
+                && !buildExpansionTable(table, layout.photometric == PHOTOMETRIC_MINISBLACK)) {
+                status = IMG_ERR_NO_MEMORY;
+                return nullptr;
+            }
+            status = readStrips(tiff.get(), layout, strip.get(), std::uint64_t(stripSize),
+                                block.get(), form, table.data());
+            if (status != IMG_OK)
+                return nullptr;
+            strip.reset();
+            tiff.reset();
+            table.release();
+
+            std::uint32_t flipStatus = IMG_OK;
+            flipRows(block.get(), static_cast<std::int32_t>(rowBytes), layout.height, flipStatus);
+            return block.release();
+        });
+}
+
+} // namespace
+
+std::uint32_t imgTiffPageCount(DataSource *handle)
+{
+    return runFramedOnSource<std::uint32_t>(
+        handle, [](SourceRef &source, std::uint32_t &status) -> std::uint32_t {
+            TiffPtr tiff(openTiffOnSource(source, "r"));
+            if (!tiff) {
+                status = IMG_ERR_INVALID_TIFF;
+                return 0;
+            }
+            return std::min<std::uint32_t>(TIFFNumberOfDirectories(tiff.get()), MAX_PAGE_COUNT);
+        });
+}
+
+std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                            std::int32_t *bitsPerPixel, TiffResolution *resolution)
+{
+    return runFramedOnSource<std::int32_t>(
+        handle, [&](SourceRef &source, std::uint32_t &status) -> std::int32_t {
+            if (!width || !height || !bitsPerPixel) {
+                status = IMG_ERR_BAD_PARAM;
+                return 0;
+            }
+            *width = 0;
+            *height = 0;
+            TiffResolution found{0, 0, 0};
+            std::int32_t result = 0;
+            if (TiffPtr tiff{openTiffOnSource(source, "r")}) {
+                TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, width);
+                TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, height);
+                std::uint16_t unit = 0;
+                if (TIFFGetField(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit))
+                    found.unit = unit;
+                float x = 0.0f;
+                float y = 0.0f;
+                if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &x))
+                    found.xResolution = wholeResolution(x);
+                if (TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &y))
+                    found.yResolution = wholeResolution(y);
+                std::uint16_t samples = 1;
+                std::uint16_t bits = 1;
+                if (!TIFFGetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples))
+                    samples = 1;
+                if (!TIFFGetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits))
+                    bits = 1;
+                *bitsPerPixel = static_cast<std::int32_t>(
+                    std::min<std::uint64_t>(std::uint64_t(samples) * bits, INT32_MAX));
+                result = 1;
+            } else {
+                status = IMG_ERR_INVALID_TIFF;
+            }
+            if (resolution)
+                *resolution = found;
+            return result;
+        });
+}
+
+BYTE *imgReadTiffPage8(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                       std::int32_t page)
+{
+    return readPage(handle, width, height, page, PageForm::Bytes);
+}
+
+BYTE *imgReadTiffPage1(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                       std::int32_t page)
+{
+    return readPage(handle, width, height, page, PageForm::Bits);
+}

@@ -1,0 +1,55 @@
+#include "resources/StringTable.h"
+
+#include "resources/Resource.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Sorted by id, so a lookup is a binary search.
+constexpr StringResource STRING_TABLE[] = {
+    {ID_PAGE_FIRST, "View the first page\nFirst Page"},
+    {ID_PAGE_PREVIOUS, "View the previous page\nPrevious Page"},
+    {ID_PAGE_NEXT, "View the next page\nNext Page"},
+    {ID_PAGE_LAST, "View the last page\nLast Page"},
+    {ID_ZOOM_FITWIDTH, "Fit the page to screen width\nFit to Width"},
+    {ID_ZOOM_FITHEIGHT, "Fit the page to screen height\nFit to Height"},
+    {ID_ZOOM_ACTUALSIZE, "View the page at actual size"},
+    {ID_ZOOM_50, "Scale to 50% of actual size"},
+    {ID_ROTATE_NONE, "No rotation\nNo Rotation"},
+    {ID_ROTATE_LEFT, "Rotate 90 degrees CCW\nRotate Left"},
+    {ID_ROTATE_RIGHT, "Rotate 90 degrees CW\nRotate Right"},
+    {ID_ROTATE_UPSIDEDOWN, "Rotate 180 degrees\nUpside Down"},
+    {ID_ZOOM_33, "Scale to 33% of actual size"},
+    {ID_VIEW_ANTIALIAS, "Give the image a smoother appearance"},
+    {ID_VIEW_TOOLTIPS, "Show or hide the tooltips"},
+    {AFX_IDS_APP_TITLE, "Fax Viewer"},
+    {AFX_IDS_IDLEMESSAGE, "Ready"},
+    {ID_FILE_PRINT, "Print the active document\nPrint"},
+    {ID_FILE_PRINT_PREVIEW, "Preview the printer output\nPrint Preview"},
+    {ID_INDICATOR_PAGE, "Page 0 of 0"},
+    {ID_INDICATOR_RESOLUTION, "0 x 0 dpi"},
+    {ID_INDICATOR_SIZE, "0 x 0 pixels"},
+    {AFX_IDS_UNTITLED, "Untitled"},
+};
+
+constexpr bool isSorted()
+{
+    for (std::size_t i = 1; i < std::size(STRING_TABLE); ++i)
+        if (STRING_TABLE[i - 1].id >= STRING_TABLE[i].id)
+            return false;
+    return true;
+}
+static_assert(isSorted(), "string table entries must be sorted by id, without duplicates");
+
+} // namespace
+
+const char *FindStringResource(std::uint32_t id)
+{
+    auto end = std::end(STRING_TABLE);
+    auto it = std::lower_bound(
+        std::begin(STRING_TABLE), end, id,
+        [](const StringResource &entry, std::uint32_t key) { return entry.id < key; });
+    return it != end && it->id == id ? it->text : nullptr;
+}
