@@ -162,8 +162,8 @@ void drawOpen(QPainter &p)
 {
     p.setPen(inkPen(QColor(0x80, 0x5c, 0x00)));
     p.setBrush(QColor(0xe3, 0xb0, 0x2a));
-    p.drawPolygon(QPolygonF(
-        {{0.5, 2.5}, {5.5, 2.5}, {6.5, 3.5}, {12.5, 3.5}, {12.5, 13.5}, {0.5, 13.5}}));
+    p.drawPolygon(
+        QPolygonF({{0.5, 2.5}, {5.5, 2.5}, {6.5, 3.5}, {12.5, 3.5}, {12.5, 13.5}, {0.5, 13.5}}));
     p.setBrush(QColor(0xf8, 0xd8, 0x70));
     p.drawPolygon(QPolygonF({{0.5, 13.5}, {3.5, 6.5}, {15.5, 6.5}, {12.5, 13.5}}));
 }
@@ -330,12 +330,18 @@ QIcon ToolBarIcon(UINT nID)
         UINT nID;
         DrawFn draw;
     } kButtons[] = {
-        {ID_FILE_OPEN, drawOpen},         {ID_FILE_PRINT, drawPrint},
-        {ID_ROTATE_NONE, drawRotateNone}, {ID_ROTATE_LEFT, drawRotateLeft},
-        {ID_ROTATE_UPSIDEDOWN, drawUpsideDown}, {ID_ROTATE_RIGHT, drawRotateRight},
-        {ID_ZOOM_FITWIDTH, drawFitWidth}, {ID_ZOOM_FITHEIGHT, drawFitHeight},
-        {ID_PAGE_FIRST, drawFirst},       {ID_PAGE_PREVIOUS, drawPrevious},
-        {ID_PAGE_NEXT, drawNext},         {ID_PAGE_LAST, drawLast},
+        {ID_FILE_OPEN, drawOpen},
+        {ID_FILE_PRINT, drawPrint},
+        {ID_ROTATE_NONE, drawRotateNone},
+        {ID_ROTATE_LEFT, drawRotateLeft},
+        {ID_ROTATE_UPSIDEDOWN, drawUpsideDown},
+        {ID_ROTATE_RIGHT, drawRotateRight},
+        {ID_ZOOM_FITWIDTH, drawFitWidth},
+        {ID_ZOOM_FITHEIGHT, drawFitHeight},
+        {ID_PAGE_FIRST, drawFirst},
+        {ID_PAGE_PREVIOUS, drawPrevious},
+        {ID_PAGE_NEXT, drawNext},
+        {ID_PAGE_LAST, drawLast},
     };
     for (const auto &button : kButtons) {
         if (button.nID == nID)

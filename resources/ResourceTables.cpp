@@ -2,7 +2,6 @@
 
 #include "resources/Resource.h"
 
-
 namespace {
 
 const MenuItemResource kFileMenu[] = {
@@ -16,10 +15,8 @@ const MenuItemResource kFileMenu[] = {
 };
 
 const MenuItemResource kViewMenu[] = {
-    {ID_VIEW_TOOLBAR, "&Toolbar"},
-    {ID_VIEW_STATUS_BAR, "&Status Bar"},
-    {ID_VIEW_TOOLTIPS, "T&oolTips"},
-    {0, nullptr},
+    {ID_VIEW_TOOLBAR, "&Toolbar"},      {ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {ID_VIEW_TOOLTIPS, "T&oolTips"},    {0, nullptr},
     {ID_VIEW_ANTIALIAS, "&Anti-Alias"},
 };
 
@@ -53,8 +50,8 @@ const MenuItemResource kHelpMenu[] = {
 };
 
 const MenuResource kMainMenu[] = {
-    {"&File", kFileMenu},   {"&View", kViewMenu},         {"&Page", kPageMenu},
-    {"&Zoom", kZoomMenu},   {"&Rotation", kRotationMenu}, {"&Help", kHelpMenu},
+    {"&File", kFileMenu}, {"&View", kViewMenu},         {"&Page", kPageMenu},
+    {"&Zoom", kZoomMenu}, {"&Rotation", kRotationMenu}, {"&Help", kHelpMenu},
 };
 
 // F1 and Shift+F1 are bound to ids nobody handles, so the keys do nothing.
@@ -66,11 +63,22 @@ const AcceleratorResource kMainAccelerators[] = {
 };
 
 const UINT kMainToolBar[] = {
-    ID_FILE_OPEN,     0,
-    ID_FILE_PRINT,    0,
-    ID_ROTATE_NONE,   ID_ROTATE_LEFT,   ID_ROTATE_UPSIDEDOWN, ID_ROTATE_RIGHT, 0,
-    ID_ZOOM_FITWIDTH, ID_ZOOM_FITHEIGHT, 0,
-    ID_PAGE_FIRST,    ID_PAGE_PREVIOUS, ID_PAGE_NEXT,         ID_PAGE_LAST,
+    ID_FILE_OPEN,
+    0,
+    ID_FILE_PRINT,
+    0,
+    ID_ROTATE_NONE,
+    ID_ROTATE_LEFT,
+    ID_ROTATE_UPSIDEDOWN,
+    ID_ROTATE_RIGHT,
+    0,
+    ID_ZOOM_FITWIDTH,
+    ID_ZOOM_FITHEIGHT,
+    0,
+    ID_PAGE_FIRST,
+    ID_PAGE_PREVIOUS,
+    ID_PAGE_NEXT,
+    ID_PAGE_LAST,
 };
 
 const UINT kMainIndicators[] = {ID_INDICATOR_PAGE, ID_INDICATOR_RESOLUTION, ID_INDICATOR_SIZE};

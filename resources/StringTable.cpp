@@ -9,6 +9,8 @@ namespace {
 
 // Sorted by id, so a lookup is a binary search.
 constexpr StringResource STRING_TABLE[] = {
+    {IDR_MAINFRAME, "Fax Viewer\n\nPagelot\nTIFF Files (*.tif)\n.TIF\nPagelot.Document\n"
+                    "Pagelot Document"},
     {ID_PAGE_FIRST, "View the first page\nFirst Page"},
     {ID_PAGE_PREVIOUS, "View the previous page\nPrevious Page"},
     {ID_PAGE_NEXT, "View the next page\nNext Page"},
@@ -24,13 +26,21 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_ZOOM_33, "Scale to 33% of actual size"},
     {ID_VIEW_ANTIALIAS, "Give the image a smoother appearance"},
     {ID_VIEW_TOOLTIPS, "Show or hide the tooltips"},
+    {ID_HELP_CONTENTS, "Open the help window"},
     {AFX_IDS_APP_TITLE, "Fax Viewer"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
+    {ID_FILE_OPEN, "Open an existing fax document\nOpen"},
+    {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup"},
     {ID_FILE_PRINT, "Print the active document\nPrint"},
+    {ID_FILE_PRINT_DIRECT, "Print the active document using current options\nQuick Print"},
     {ID_FILE_PRINT_PREVIEW, "Preview the printer output\nPrint Preview"},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
+    {ID_APP_EXIT, "Quit the application\nExit"},
     {ID_INDICATOR_PAGE, "Page 0 of 0"},
     {ID_INDICATOR_RESOLUTION, "0 x 0 dpi"},
     {ID_INDICATOR_SIZE, "0 x 0 pixels"},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle Toolbar"},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle Status Bar"},
     {AFX_IDS_UNTITLED, "Untitled"},
 };
 
