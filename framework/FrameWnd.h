@@ -5,8 +5,20 @@
 
 #include <QMainWindow>
 
+#include <map>
+
 class CDocument;
 class CView;
+class CToolBar;
+class CStatusBar;
+struct CRuntimeClass;
+
+// What the frame needs to make its view: the view's class and the document it shows.
+struct CCreateContext
+{
+    const CRuntimeClass *m_pNewViewClass = nullptr;
+    CDocument *m_pCurrentDoc = nullptr;
+};
 
 // Base of the main window. Routes commands to the active view (and through it to the
 // document), then to its own table, then to the application.
@@ -32,6 +44,39 @@ public:
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
 
+    // Creation from resource nIDResource: menus and accelerators, icon, then OnCreate,
+    // which makes the view of pContext. FALSE when OnCreate returns -1.
+    BOOL LoadFrame(UINT nIDResource, CCreateContext *pContext = nullptr);
+    // Sends the view its initial update, titles the frame and shows it.
+    void InitialUpdateFrame(CDocument *pDoc, BOOL bMakeVisible);
+
+    // The one action of command nID shared by menu, toolbar and shortcuts; made on first
+    // use with its prompt as status tip and its tooltip from the string table.
+    QAction *GetCommandAction(UINT nID);
+
+    void EnableDocking(DWORD dwDockStyle);
+    void DockControlBar(CToolBar *pBar);
+    // The bar layout (toolbar docking side, position, floating place and visibility, and
+    // the status bar's visibility) under settings group profileName.
+    void SaveBarState(const CString &profileName) const;
+    void LoadBarState(const CString &profileName);
+
+    // The idle update: toolbar buttons and status panes take their command states.
+    void OnIdleUpdateCmdUI();
+
+protected:
+    // Builds the view of the creation context; -1 aborts the creation of the window.
+    virtual int OnCreate(CCreateContext *pContext);
+    virtual BOOL OnCreateClient(CCreateContext *pContext);
+    // Closing the frame ends the application; derived frames save their state first.
+    virtual void OnClose();
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void BuildMenus();
+    void OnBarCheck(QWidget *pBar);
+
     CView *m_pActiveView = nullptr;
+    std::map<UINT, QAction *> m_commandActions;
+    bool m_bInIdleUpdate = false;
 };

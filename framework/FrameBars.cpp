@@ -1,0 +1,214 @@
+// The frame's creation from resources, its shared command actions, bars and their saved
+// layout, and the idle update of the command states.
+
+#include "framework/FrameWnd.h"
+
+#include "framework/CmdUI.h"
+#include "framework/Document.h"
+#include "framework/RuntimeClass.h"
+#include "framework/StatusBar.h"
+#include "framework/StringResources.h"
+#include "framework/ToolBar.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
+#include "resources/Icons.h"
+#include "resources/Resource.h"
+#include "resources/ResourceTables.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+
+namespace {
+
+const QString kLayoutKey = QStringLiteral("Layout");
+const QString kStatusBarKey = QStringLiteral("StatusBar");
+
+} // namespace
+
+QAction *CFrameWnd::GetCommandAction(UINT nID)
+{
+    if (auto it = m_commandActions.find(nID); it != m_commandActions.end())
+        return it->second;
+    auto *action = new QAction(this);
+    AfxSetActionId(action, nID);
+    const CString prompt = AfxLoadString(nID);
+    CString text;
+    if (AfxExtractSubString(text, prompt, 0))
+        action->setStatusTip(text);
+    if (AfxExtractSubString(text, prompt, 1))
+        action->setToolTip(text);
+    action->setIcon(ToolBarIcon(nID));
+    action->setIconVisibleInMenu(false);
+    connect(action, &QAction::triggered, this, [this, nID] {
+        OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
+        // A command may change what the bars show: bring them up to date at once.
+        OnIdleUpdateCmdUI();
+    });
+    m_commandActions.emplace(nID, action);
+    return action;
+}
+
+void CFrameWnd::BuildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->clear();
+    for (const MenuResource &menuResource : MainMenuResource()) {
+        QMenu *menu = bar->addMenu(QString::fromUtf8(menuResource.title));
+        for (const MenuItemResource &item : menuResource.items) {
+            if (item.nID == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction *action = GetCommandAction(item.nID);
+            action->setText(QString::fromUtf8(item.text));
+            if (action->toolTip().isEmpty() || !AfxLoadString(item.nID).contains(u'\n')) {
+                // Without a tooltip of its own an action would show its menu text.
+                QString plain = action->text().section(u'\t', 0, 0);
+                action->setToolTip(plain.remove(u'&'));
+            }
+            menu->addAction(action);
+        }
+        connect(menu, &QMenu::aboutToShow, this,
+                [this, menu] { AfxUpdateActions(this, menu->actions()); });
+    }
+    for (const AcceleratorResource &accelerator : MainAcceleratorResource()) {
+        QAction *action = GetCommandAction(accelerator.nID);
+        action->setShortcut(QKeySequence(accelerator.key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+}
+
+BOOL CFrameWnd::LoadFrame(UINT, CCreateContext *pContext)
+{
+    setWindowIcon(ApplicationIcon());
+    setWindowTitle(AfxGetAppName());
+    BuildMenus();
+    ON_COMMAND(ID_VIEW_TOOLBAR, [this] { OnBarCheck(findChild<CToolBar *>()); });
+    ON_COMMAND(ID_VIEW_STATUS_BAR, [this] { OnBarCheck(findChild<CStatusBar *>()); });
+    const auto updateBarCheck = [this](QWidget *pBar, CCmdUI *pCmdUI) {
+        pCmdUI->Enable(pBar != nullptr);
+        pCmdUI->SetCheck(pBar && !pBar->isHidden());
+    };
+    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, [this, updateBarCheck](CCmdUI *pCmdUI) {
+        updateBarCheck(findChild<CToolBar *>(), pCmdUI);
+    });
+    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, [this, updateBarCheck](CCmdUI *pCmdUI) {
+        updateBarCheck(findChild<CStatusBar *>(), pCmdUI);
+    });
+    if (OnCreate(pContext) == -1)
+        return FALSE;
+    // Idle time is when the event loop is about to wait for the next event.
+    if (auto *dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &CFrameWnd::OnIdleUpdateCmdUI);
+    return TRUE;
+}
+
+int CFrameWnd::OnCreate(CCreateContext *pContext) { return OnCreateClient(pContext) ? 0 : -1; }
+
+BOOL CFrameWnd::OnCreateClient(CCreateContext *pContext)
+{
+    if (!pContext || !pContext->m_pNewViewClass)
+        return TRUE;
+    CObject *pObject = pContext->m_pNewViewClass->CreateObject();
+    auto *pView = dynamic_cast<CView *>(pObject);
+    if (!pView) {
+        delete pObject;
+        return FALSE;
+    }
+    setCentralWidget(pView);
+    if (pContext->m_pCurrentDoc)
+        pContext->m_pCurrentDoc->AddView(pView);
+    SetActiveView(pView);
+    return TRUE;
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument *pDoc, BOOL bMakeVisible)
+{
+    if (CView *pView = GetActiveView())
+        pView->OnInitialUpdate();
+    OnUpdateFrameTitle(pDoc != nullptr);
+    if (bMakeVisible) {
+        show();
+        if (CView *pView = GetActiveView())
+            pView->setFocus();
+    }
+    OnIdleUpdateCmdUI();
+}
+
+void CFrameWnd::EnableDocking(DWORD)
+{
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+}
+
+void CFrameWnd::DockControlBar(CToolBar *pBar)
+{
+    if (pBar && toolBarArea(pBar) == Qt::NoToolBarArea)
+        addToolBar(Qt::TopToolBarArea, pBar);
+}
+
+void CFrameWnd::SaveBarState(const CString &profileName) const
+{
+    CWinApp *pApp = AfxGetApp();
+    if (!pApp)
+        return;
+    auto settings = pApp->OpenProfile();
+    settings->beginGroup(profileName);
+    settings->setValue(kLayoutKey, saveState());
+    if (auto *pStatusBar = findChild<CStatusBar *>())
+        settings->setValue(kStatusBarKey, !pStatusBar->isHidden());
+    settings->endGroup();
+    settings->sync();
+}
+
+void CFrameWnd::LoadBarState(const CString &profileName)
+{
+    CWinApp *pApp = AfxGetApp();
+    if (!pApp)
+        return;
+    auto settings = pApp->OpenProfile();
+    settings->beginGroup(profileName);
+    const QByteArray layout = settings->value(kLayoutKey).toByteArray();
+    // A damaged record is ignored by restoreState, leaving the default layout.
+    if (!layout.isEmpty())
+        restoreState(layout);
+    if (auto *pStatusBar = findChild<CStatusBar *>()) {
+        const QVariant visible = settings->value(kStatusBarKey);
+        if (visible.isValid())
+            pStatusBar->setVisible(visible.toBool());
+    }
+    settings->endGroup();
+}
+
+void CFrameWnd::OnBarCheck(QWidget *pBar)
+{
+    if (pBar)
+        pBar->setVisible(pBar->isHidden());
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI()
+{
+    // Update handlers may pump events; one pass at a time.
+    if (m_bInIdleUpdate)
+        return;
+    m_bInIdleUpdate = true;
+    for (CToolBar *pBar : findChildren<CToolBar *>())
+        if (!pBar->isHidden())
+            AfxUpdateActions(this, pBar->actions());
+    if (auto *pStatusBar = findChild<CStatusBar *>(); pStatusBar && !pStatusBar->isHidden())
+        pStatusBar->OnUpdateCmdUI(this, FALSE);
+    m_bInIdleUpdate = false;
+}
+
+void CFrameWnd::OnClose() {}
+
+void CFrameWnd::closeEvent(QCloseEvent *event)
+{
+    OnClose();
+    event->accept();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "framework/Geometry.h"
+#include "platform/WinTypes.h"
+
+#include <QStatusBar>
+#include <vector>
+
+class CCmdTarget;
+class CFrameWnd;
+class QLabel;
+
+constexpr UINT ID_SEPARATOR = 0;
+constexpr UINT SBPS_NORMAL = 0x0000;
+constexpr UINT SBPS_STRETCH = 0x0800;
+
+// The status bar: a message pane that stretches, showing the prompt of the menu item or
+// button under the pointer and the idle text "Ready" otherwise, then fixed panes bound to
+// command ids whose texts come from update handlers at idle time.
+class CStatusBar : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    CStatusBar();
+
+    BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = 0, UINT nID = 59393);
+    // Index 0 is the message pane (ID_SEPARATOR); the others start with their
+    // string-table text.
+    BOOL SetIndicators(const UINT *lpIDArray, int nIDCount);
+    void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);
+
+    int GetCount() const { return static_cast<int>(m_panes.size()); }
+    UINT GetItemID(int nIndex) const;
+    CString GetPaneText(int nIndex) const;
+    // The label of pane nIndex (0 is the idle message), or null.
+    QLabel *GetPane(int nIndex) const;
+    int GetPaneWidth(int nIndex) const;
+
+    // The idle update of the panes, routed from pTarget.
+    void OnUpdateCmdUI(CCmdTarget *pTarget, BOOL bDisableIfNoHndler);
+
+private:
+    struct Pane
+    {
+        UINT nID = ID_SEPARATOR;
+        QLabel *pLabel = nullptr;
+        int cxWidth = 0;
+    };
+
+    std::vector<Pane> m_panes;
+};
