@@ -12,8 +12,7 @@ struct CRuntimeClass
     CObject *CreateObject() const { return m_pfnCreateObject(); }
 };
 
-template <class T>
-const CRuntimeClass *AfxRuntimeClassOf(const char *name)
+template <class T> const CRuntimeClass *AfxRuntimeClassOf(const char *name)
 {
     static const CRuntimeClass record{name, []() -> CObject * { return new T; }};
     return &record;

@@ -44,7 +44,10 @@ public:
     void SetBarStyle(DWORD dwStyle);
     // Adds and removes control styles (TBSTYLE_FLAT); the buttons are flat either way in
     // this toolkit, the bits are kept for callers that read them back.
-    void ModifyStyle(DWORD dwRemove, DWORD dwAdd) { m_dwCtrlStyle = (m_dwCtrlStyle & ~dwRemove) | dwAdd; }
+    void ModifyStyle(DWORD dwRemove, DWORD dwAdd)
+    {
+        m_dwCtrlStyle = (m_dwCtrlStyle & ~dwRemove) | dwAdd;
+    }
     DWORD GetCtrlStyle() const { return m_dwCtrlStyle; }
     // Which frame edges the bar may dock at (CBRS_ALIGN_*); it may always float.
     void EnableDocking(DWORD dwDockStyle);

@@ -3,10 +3,17 @@
 #include "framework/CmdTarget.h"
 #include "framework/Geometry.h"
 
+#include <QStringList>
+
 #include <memory>
 
+class CCommandLineInfo;
+class CDocument;
 class CFrameWnd;
+class CSingleDocTemplate;
+class QPrinter;
 class QSettings;
+
 
 // The application object: one per process, reached through AfxGetApp. Last on the
 // command route. Owns access to the per-user settings store.
@@ -38,12 +45,35 @@ public:
 
     CFrameWnd *m_pMainWnd = nullptr;
 
+    // The document template; the application owns it.
+    void AddDocTemplate(CSingleDocTemplate *pTemplate);
+    CSingleDocTemplate *GetDocTemplate() const { return m_pDocTemplate.get(); }
+    // Reads the program's arguments (or the ones given) into rCmdInfo.
+    void ParseCommandLine(CCommandLineInfo &rCmdInfo) const;
+    void ParseCommandLine(CCommandLineInfo &rCmdInfo, const QStringList &arguments) const;
+    // Carries out the command line: a new document or the file named. FALSE when the
+    // main window could not be made.
+    BOOL ProcessShellCommand(CCommandLineInfo &rCmdInfo);
+    CDocument *OpenDocumentFile(const CString &pathName);
+    // Destroys the frame and the document before the toolkit goes away.
+    void CloseAllDocuments(BOOL bEndSession);
+
+    // The framework's default commands, for the application's command table.
+    void OnFileNew();
+    void OnFilePrintSetup();
+    void OnAppExit();
+
 private:
+    // Shared, so the template's type may stay incomplete here.
+    std::shared_ptr<CSingleDocTemplate> m_pDocTemplate;
+
     CString m_strAppName;
     CString m_strRegistryKey;
 };
 
 CWinApp *AfxGetApp();
+// The printer that Print Setup configures.
+QPrinter *AfxGetPrinter();
 CFrameWnd *AfxGetMainWnd();
 // The application title: the application's name, else string-table entry AFX_IDS_APP_TITLE.
 CString AfxGetAppName();
