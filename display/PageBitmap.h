@@ -39,8 +39,11 @@ public:
     // kind 12 is a TIFF file; 0 resets to 200 x 200.
     void SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
                        std::int32_t unit);
-    // Every row twice, for pages below 190 dpi vertically.
+    // Every row twice; the page count becomes 0, the resolution stays.
     std::uint32_t DoubleRows();
+    // Normal-mode faxes (98 dpi vertically) get their rows doubled before display so
+    // they show with the aspect of fine-mode pages; only the vertical value counts.
+    bool NeedsRowDoubling() const { return m_resolution.cy < 190; }
     // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
     std::uint32_t Rotate(std::int32_t rotation);
     // Draws the DIB at the origin, m_size logical units large; 5 without a DIB.

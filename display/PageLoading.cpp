@@ -1,0 +1,147 @@
+#include "display/PageBitmap.h"
+
+#include "display/ImagingErrorText.h"
+#include "platform/DebugOutput.h"
+#include "platform/GlobalMemory.h"
+
+#include <QFile>
+
+#include <limits>
+#include <memory>
+
+// Each load opens the file, reads, and closes it: no file stays open between
+// commands. The TIFF entry points read from the source's current position, so the
+// source is rewound between them.
+
+namespace {
+
+constexpr std::int32_t KIND_TIFF = 12;
+
+struct SourceCloser
+{
+    void operator()(DataSource *source) const { imgCloseSource(source); }
+};
+using SourcePtr = std::unique_ptr<DataSource, SourceCloser>;
+
+SourcePtr openSource(const CString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    return SourcePtr(imgOpenFileSource(name.constData()));
+}
+
+void traceError(std::uint32_t code)
+{
+    TRACE("** %s\n", ImagingErrorText(code).toUtf8().constData());
+}
+
+bool fitsSize(std::uint32_t width, std::uint32_t height)
+{
+    constexpr std::uint32_t limit = std::numeric_limits<std::int32_t>::max();
+    return width <= limit && height <= limit;
+}
+
+// The reader gives 1 where the page is black; the page keeps grey levels.
+void bitsToGreyLevels(BYTE *pixels, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        pixels[i] = pixels[i] == 0 ? 255 : 0;
+}
+
+void invertBytes(BYTE *bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<BYTE>(~bytes[i]);
+}
+
+} // namespace
+
+std::uint32_t CPageBitmap::LoadPage(const CString &path, std::int32_t page)
+{
+    Free();
+    SourcePtr source = openSource(path);
+    if (!source)
+        return imgGetLastError();
+    return ReadPage(source.get(), page);
+}
+
+std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
+{
+    Free();
+    SetResolution(0, 0, 0, 0);
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::int32_t bitsPerPixel = 0;
+    TiffResolution resolution{0, 0, 0};
+    // Describes the first page whatever page is read: every page of a file shows
+    // with the first page's resolution.
+    imgGetTiffInfo(source, &width, &height, &bitsPerPixel, &resolution);
+    SetResolution(KIND_TIFF, static_cast<std::uint32_t>(resolution.xResolution),
+                  static_cast<std::uint32_t>(resolution.yResolution), resolution.unit);
+
+    imgSeekSource(source, 0, 0);
+    m_nPageCount = static_cast<std::int32_t>(imgTiffPageCount(source));
+    imgSeekSource(source, 0, 0);
+
+    width = height = 0;
+    BYTE *pixels = imgReadTiffPage8(source, &width, &height, page);
+    std::uint32_t code = imgGetLastError();
+    if (code == IMG_OK && !fitsSize(width, height))
+        code = IMG_ERR_NO_MEMORY;
+    if (code != IMG_OK) {
+        GlobalFree(pixels);
+        traceError(code);
+        return code;
+    }
+    m_pPixels = pixels;
+
+    PixelAccess access(*this);
+    if (!access)
+        return IMG_ERR_RESOURCE_NOT_FOUND;
+    m_size = CSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    bitsToGreyLevels(access.get(), std::size_t{width} * height);
+    return IMG_OK;
+}
+
+std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)
+{
+    Free();
+    SourcePtr source = openSource(path);
+    if (!source)
+        return imgGetLastError();
+
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::int32_t bitsPerPixel = 0;
+    imgGetTiffInfo(source.get(), &width, &height, &bitsPerPixel, nullptr);
+    imgSeekSource(source.get(), 0, 0);
+    width = height = 0;
+    BYTE *bits = imgReadTiffPage1(source.get(), &width, &height, page);
+    std::uint32_t code = imgGetLastError();
+    source.reset();
+    if (code == IMG_OK && !fitsSize(width, height))
+        code = IMG_ERR_NO_MEMORY;
+    if (code != IMG_OK) {
+        GlobalFree(bits);
+        traceError(code);
+        return code;
+    }
+    m_pPixels = bits;
+    m_size = CSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+
+    PixelAccess access(*this);
+    if (!access)
+        return IMG_ERR_RESOURCE_NOT_FOUND;
+    if (m_pDib) {
+        GlobalFree(m_pDib);
+        m_pDib = nullptr;
+    }
+    // Every byte of every row, the bits past the width included, so no row can end
+    // up with the other polarity.
+    invertBytes(access.get(), (std::size_t{width} + 7) / 8 * height);
+    static const RGBQUAD blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    m_pDib = imgMakeDib1(access.get(), width, height, blackWhite);
+    code = imgGetLastError();
+    if (code != IMG_OK)
+        traceError(code);
+    return code;
+}

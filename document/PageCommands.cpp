@@ -1,0 +1,278 @@
+#include "document/PageFit.h"
+#include "document/PagelotDoc.h"
+#include "framework/CmdUI.h"
+#include "framework/FrameWnd.h"
+#include "framework/SystemMetrics.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+// The turn that takes the shown page from one rotation to another, indexed [from][to];
+// -1 where nothing turns.
+constexpr std::int32_t TURN_BETWEEN[4][4] = {
+    {-1, IMG_ROT_CCW90, IMG_ROT_180, IMG_ROT_CW90},
+    {IMG_ROT_CW90, -1, IMG_ROT_CCW90, IMG_ROT_180},
+    {IMG_ROT_180, IMG_ROT_CW90, -1, IMG_ROT_CCW90},
+    {IMG_ROT_CCW90, IMG_ROT_180, IMG_ROT_CW90, -1},
+};
+
+std::int32_t turnBetween(Rotation from, Rotation to)
+{
+    return TURN_BETWEEN[static_cast<int>(from)][static_cast<int>(to)];
+}
+
+bool isQuarterTurned(Rotation rotation)
+{
+    return rotation == Rotation::Left || rotation == Rotation::Right;
+}
+
+} // namespace
+
+void CPagelotDoc::ChangePage(std::int32_t index)
+{
+    // The update rules keep the index in range; a command that slips past a stale
+    // toolbar state must not read a page that is not there.
+    if (!HasPage() || index < 0 || index >= m_nPageCount)
+        return;
+    if (!ReadSourcePage(index, nullptr))
+        return;
+
+    // Only a half turn is carried to the new page, so the fits never swap the sides.
+    const CSize size = m_sourcePage.m_size;
+    switch (m_nZoomMode) {
+    case ZoomMode::FitWidth:
+        if (!RenderFitWidth(Rotation::None))
+            return;
+        break;
+    case ZoomMode::FitHeight:
+        if (!RenderFitHeight(Rotation::None))
+            return;
+        break;
+    case ZoomMode::ActualSize:
+        m_displayPage.CopyFrom(m_sourcePage);
+        break;
+    case ZoomMode::Scale33:
+        if (!RenderScaled(size.cx / 3, size.cy / 3))
+            return;
+        break;
+    case ZoomMode::Scale50:
+        if (!RenderScaled(size.cx / 2, size.cy / 2))
+            return;
+        break;
+    }
+
+    if (m_bUpsideDown)
+        m_displayPage.Rotate(IMG_ROT_180);
+    else
+        m_nRotation = Rotation::None;
+    m_nCurrentPage = index;
+    RefreshDisplay();
+}
+
+void CPagelotDoc::OnPageFirst() { ChangePage(0); }
+
+void CPagelotDoc::OnPagePrevious() { ChangePage(m_nCurrentPage - 1); }
+
+void CPagelotDoc::OnPageNext() { ChangePage(m_nCurrentPage + 1); }
+
+void CPagelotDoc::OnPageLast() { ChangePage(m_nPageCount - 1); }
+
+void CPagelotDoc::OnUpdatePageFirstPrevious(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage() && m_nCurrentPage > 0);
+}
+
+void CPagelotDoc::OnUpdatePageNextLast(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage() && m_nCurrentPage < m_nPageCount - 1);
+}
+
+bool CPagelotDoc::RenderScaled(std::int32_t width, std::int32_t height)
+{
+    // Nothing to show at such a size; a refused reduction would leave a black or empty page.
+    if (width < 1 || height < 1 || !m_sourcePage.m_pPixels)
+        return false;
+    m_displayPage.ScaleFrom(m_sourcePage, static_cast<std::uint32_t>(width),
+                            static_cast<std::uint32_t>(height), m_bAntiAlias);
+    return true;
+}
+
+bool CPagelotDoc::RenderFitWidth(Rotation turn)
+{
+    CView *pView = GetFirstView();
+    const CSize page = m_sourcePage.m_size;
+    if (page.cx <= 0 || !pView)
+        return false;
+    CRect client;
+    pView->GetClientRect(&client);
+    const std::int32_t target =
+        FitWidthTarget(client, GetSystemMetrics(SM_CXVSCROLL), m_displayPage.m_size);
+    // After a quarter turn the page's height becomes the shown width.
+    const CSize size = isQuarterTurned(turn) ? FitToHeight(page, target) : FitToWidth(page, target);
+    return RenderScaled(size.cx, size.cy);
+}
+
+bool CPagelotDoc::RenderFitHeight(Rotation turn)
+{
+    CView *pView = GetFirstView();
+    const CSize page = m_sourcePage.m_size;
+    if (page.cx <= 0 || !pView)
+        return false;
+    CRect client;
+    pView->GetClientRect(&client);
+    const std::int32_t target =
+        FitHeightTarget(client, GetSystemMetrics(SM_CXVSCROLL), m_displayPage.m_size);
+    const CSize size = isQuarterTurned(turn) ? FitToWidth(page, target) : FitToHeight(page, target);
+    return RenderScaled(size.cx, size.cy);
+}
+
+void CPagelotDoc::ReapplyRotation()
+{
+    const std::int32_t turn = turnBetween(Rotation::None, m_nRotation);
+    if (turn >= 0)
+        m_displayPage.Rotate(turn);
+}
+
+void CPagelotDoc::SetZoom(ZoomMode mode)
+{
+    ReapplyRotation();
+    m_nZoomMode = mode;
+    RefreshDisplay();
+}
+
+void CPagelotDoc::OnZoomFitWidth()
+{
+    if (RenderFitWidth(m_nRotation))
+        SetZoom(ZoomMode::FitWidth);
+}
+
+void CPagelotDoc::OnZoomFitHeight()
+{
+    if (RenderFitHeight(m_nRotation))
+        SetZoom(ZoomMode::FitHeight);
+}
+
+void CPagelotDoc::OnZoomActualSize()
+{
+    // Without a source page (its read failed) a copy would only empty the page shown.
+    if (m_nZoomMode == ZoomMode::ActualSize || !m_sourcePage.m_pPixels)
+        return;
+    m_displayPage.CopyFrom(m_sourcePage);
+    SetZoom(ZoomMode::ActualSize);
+}
+
+void CPagelotDoc::OnZoom33()
+{
+    const CSize page = m_sourcePage.m_size;
+    if (m_nZoomMode != ZoomMode::Scale33 && RenderScaled(page.cx / 3, page.cy / 3))
+        SetZoom(ZoomMode::Scale33);
+}
+
+void CPagelotDoc::OnZoom50()
+{
+    const CSize page = m_sourcePage.m_size;
+    if (m_nZoomMode != ZoomMode::Scale50 && RenderScaled(page.cx / 2, page.cy / 2))
+        SetZoom(ZoomMode::Scale50);
+}
+
+void CPagelotDoc::OnUpdateHasPage(CCmdUI *pCmdUI) { pCmdUI->Enable(HasPage()); }
+
+void CPagelotDoc::OnUpdateZoomActualSize(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::ActualSize);
+}
+
+void CPagelotDoc::OnUpdateZoom33(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::Scale33);
+}
+
+void CPagelotDoc::OnUpdateZoom50(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::Scale50);
+}
+
+void CPagelotDoc::RotateTo(Rotation target)
+{
+    if (m_nRotation == target)
+        return;
+    // Turns the page already rendered; nothing is read or reduced again.
+    m_displayPage.Rotate(turnBetween(m_nRotation, target));
+    m_nRotation = target;
+    m_bUpsideDown = target == Rotation::UpsideDown;
+    RefreshDisplay();
+}
+
+void CPagelotDoc::OnRotateNone() { RotateTo(Rotation::None); }
+
+void CPagelotDoc::OnRotateLeft() { RotateTo(Rotation::Left); }
+
+void CPagelotDoc::OnRotateRight() { RotateTo(Rotation::Right); }
+
+void CPagelotDoc::OnRotateUpsideDown() { RotateTo(Rotation::UpsideDown); }
+
+void CPagelotDoc::OnUpdateRotateNone(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nRotation == Rotation::None);
+}
+
+void CPagelotDoc::OnUpdateRotateLeft(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nRotation == Rotation::Left);
+}
+
+void CPagelotDoc::OnUpdateRotateRight(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nRotation == Rotation::Right);
+}
+
+void CPagelotDoc::OnUpdateRotateUpsideDown(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetRadio(m_nRotation == Rotation::UpsideDown);
+}
+
+void CPagelotDoc::OnViewAntiAlias()
+{
+    m_bAntiAlias = !m_bAntiAlias;
+    // An unreduced page is not smoothed: the new setting waits for the next reduction.
+    if (m_nZoomMode == ZoomMode::ActualSize)
+        return;
+    // Same shown size, taken before the quarter turn; a fit is not fitted again.
+    const CSize shown = m_displayPage.m_size;
+    const bool rendered = isQuarterTurned(m_nRotation) ? RenderScaled(shown.cy, shown.cx)
+                                                       : RenderScaled(shown.cx, shown.cy);
+    if (!rendered)
+        return;
+    ReapplyRotation();
+    RefreshDisplay();
+}
+
+void CPagelotDoc::OnViewToolTips()
+{
+    m_bEnableTips = !m_bEnableTips;
+    if (CFrameWnd *pFrame = AfxGetMainWnd())
+        pFrame->ShowToolbarTips(m_bEnableTips);
+    if (CWinApp *pApp = AfxGetApp())
+        pApp->WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("EnableTips"),
+                              m_bEnableTips ? 1 : 0);
+}
+
+void CPagelotDoc::OnUpdateViewAntiAlias(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasPage());
+    pCmdUI->SetCheck(m_bAntiAlias ? 1 : 0);
+}
+
+void CPagelotDoc::OnUpdateViewToolTips(CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(TRUE);
+    pCmdUI->SetCheck(m_bEnableTips ? 1 : 0);
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "display/PageBitmap.h"
+#include "framework/Document.h"
+
+#include <cstdint>
+
+class CCmdUI;
+
+enum class ZoomMode : std::int32_t {
+    FitWidth = 0,
+    FitHeight = 1,
+    ActualSize = 2,
+    Scale33 = 3,
+    Scale50 = 4,
+};
+
+enum class Rotation : std::int32_t {
+    None = 0,
+    Left = 1,
+    UpsideDown = 2,
+    Right = 3,
+};
+
+// The viewer's one document: the open fax file, the page shown and how it is shown.
+// The page as read lives in the source page; what the view draws is derived from it
+// (reduced or copied, then turned) into the display page. Only a page change or a new
+// file reads the file again.
+class CPagelotDoc : public CDocument
+{
+public:
+    CPagelotDoc();
+    ~CPagelotDoc() override;
+
+    // Reads page 1 of path and renders it at a third or a half of its size, as the screen
+    // allows. Shows the error text when the page cannot be read. The caller rebuilds the
+    // display bitmap (RefreshDisplay or MakeDib).
+    void LoadFaxFile(const CString &path, BOOL setTitle);
+    // Rebuilds the display bitmap and tells the views to rescroll and repaint.
+    void RefreshDisplay();
+    // The command-line open: reports success even when the page cannot be read, so the
+    // framework still records the path and titles the window after it.
+    BOOL OnOpenDocument(const CString &pathName) override;
+
+    CPageBitmap &GetSourcePage() { return m_sourcePage; }
+    CPageBitmap &GetDisplayPage() { return m_displayPage; }
+    CPageBitmap &GetPrintPage() { return m_printPage; }
+    const CString &GetPath() const { return m_strPath; }
+    std::int32_t GetPageCount() const { return m_nPageCount; }
+    std::int32_t GetCurrentPage() const { return m_nCurrentPage; }
+    ZoomMode GetZoomMode() const { return m_nZoomMode; }
+    Rotation GetRotation() const { return m_nRotation; }
+    BOOL IsUpsideDown() const { return m_bUpsideDown; }
+    BOOL IsAntiAlias() const { return m_bAntiAlias; }
+    BOOL IsEnableTips() const { return m_bEnableTips; }
+
+protected:
+    void OnFileOpen();
+
+    void OnPageFirst();
+    void OnPagePrevious();
+    void OnPageNext();
+    void OnPageLast();
+    void OnUpdatePageFirstPrevious(CCmdUI *pCmdUI);
+    void OnUpdatePageNextLast(CCmdUI *pCmdUI);
+
+    void OnZoomFitWidth();
+    void OnZoomFitHeight();
+    void OnZoomActualSize();
+    void OnZoom33();
+    void OnZoom50();
+    void OnUpdateHasPage(CCmdUI *pCmdUI);
+    void OnUpdateZoomActualSize(CCmdUI *pCmdUI);
+    void OnUpdateZoom33(CCmdUI *pCmdUI);
+    void OnUpdateZoom50(CCmdUI *pCmdUI);
+
+    void OnRotateNone();
+    void OnRotateLeft();
+    void OnRotateRight();
+    void OnRotateUpsideDown();
+    void OnUpdateRotateNone(CCmdUI *pCmdUI);
+    void OnUpdateRotateLeft(CCmdUI *pCmdUI);
+    void OnUpdateRotateRight(CCmdUI *pCmdUI);
+    void OnUpdateRotateUpsideDown(CCmdUI *pCmdUI);
+
+    void OnViewAntiAlias();
+    void OnViewToolTips();
+    void OnUpdateViewAntiAlias(CCmdUI *pCmdUI);
+    void OnUpdateViewToolTips(CCmdUI *pCmdUI);
+
+    void OnUpdateIndicatorPage(CCmdUI *pCmdUI);
+    void OnUpdateIndicatorResolution(CCmdUI *pCmdUI);
+    void OnUpdateIndicatorSize(CCmdUI *pCmdUI);
+
+private:
+    void MapCommands();
+    void ChangePage(std::int32_t index);
+    // Reads page index into the source page, doubling the rows of low-resolution pages, and
+    // gives the file's page count. Shows the error text and returns false when the page
+    // cannot be read.
+    bool ReadSourcePage(std::int32_t index, std::int32_t *pPageCount);
+    // Reduces the source page into the display page at the two fits' sizes. False, with the
+    // display page untouched, when there is no page, no view or no room to show anything.
+    bool RenderFitWidth(Rotation turn);
+    bool RenderFitHeight(Rotation turn);
+    bool RenderScaled(std::int32_t width, std::int32_t height);
+    void ReapplyRotation();
+    void RotateTo(Rotation target);
+    void SetZoom(ZoomMode mode);
+    bool HasPage() const { return m_displayPage.m_pPixels != nullptr; }
+
+    CPageBitmap m_sourcePage;
+    CPageBitmap m_displayPage;
+    CPageBitmap m_printPage;
+    CString m_strPath;
+    Rotation m_nRotation = Rotation::None;
+    BOOL m_bUpsideDown = FALSE;
+    ZoomMode m_nZoomMode = ZoomMode::FitWidth;
+    std::int32_t m_nPageCount = 0;
+    std::int32_t m_nCurrentPage = 0;
+    BOOL m_bEnableTips = TRUE;
+    BOOL m_bAntiAlias = TRUE;
+};

@@ -1,0 +1,206 @@
+#include "PageTestHelpers.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/GlobalMemory.h"
+
+#include <gtest/gtest.h>
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(PageBitmap, NewPageIsEmptyAt200Dpi)
+{
+    CPageBitmap page;
+    EXPECT_EQ(page.m_size, CSize(0, 0));
+    EXPECT_EQ(page.m_resolution, CSize(200, 200));
+    EXPECT_EQ(page.m_nPageCount, 0);
+    EXPECT_EQ(page.AcquirePixels(), nullptr);
+    EXPECT_EQ(page.ReleasePixels(), 13u);
+    EXPECT_EQ(page.m_nAccessCount, 0);
+    EXPECT_EQ(page.Free(), 0u);
+    EXPECT_EQ(page.Free(), 0u);
+}
+
+TEST(PageBitmap, AllocateGivesBlackPixelsAndCountsAccess)
+{
+    CPageBitmap page;
+    ASSERT_EQ(page.Allocate(CSize(3, 2)), 0u);
+    EXPECT_EQ(page.m_size, CSize(3, 2));
+    EXPECT_EQ(GlobalSize(page.m_pPixels), 6u);
+    BYTE *pixels = page.AcquirePixels();
+    ASSERT_EQ(pixels, page.m_pPixels);
+    EXPECT_EQ(pageBytes(page), Bytes(6, 0));
+    EXPECT_EQ(page.m_nAccessCount, 1);
+    EXPECT_EQ(page.ReleasePixels(), 0u);
+    EXPECT_EQ(page.m_nAccessCount, 0);
+}
+
+TEST(PageBitmap, AllocateRefusesSizesPastTheBlockLimitWithoutWrapping)
+{
+    struct Row
+    {
+        CSize size;
+        const char *trace;
+    };
+    // 65536 x 65537 wraps to 65536 in 32 bits; 46341^2 is just past the limit.
+    const Row rows[] = {
+        {CSize(65536, 65537), "Failed to allocate 4295032832 BYTEs\n"},
+        {CSize(46341, 46341), "Failed to allocate 2147488281 BYTEs\n"},
+        {CSize(2147483647, 2147483647), "Failed to allocate 4611686014132420609 BYTEs\n"},
+        {CSize(-3, 2), "Failed to allocate 0 BYTEs\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.trace);
+        CPageBitmap page;
+        page.Allocate(CSize(3, 2));
+        page.m_nPageCount = 4;
+        DebugOutputCapture capture;
+        const auto allocations = GlobalAllocCallCount();
+        EXPECT_EQ(page.Allocate(row.size), 1u);
+        EXPECT_EQ(GlobalAllocCallCount(), allocations);
+        EXPECT_EQ(capture.text(), row.trace);
+        EXPECT_EQ(page.m_pPixels, nullptr);
+        EXPECT_EQ(page.m_size, CSize(0, 0));
+        EXPECT_EQ(page.m_nPageCount, 0);
+    }
+}
+
+TEST(PageBitmap, CopyFromCopiesPixelsAndSizeOnly)
+{
+    CPageBitmap source;
+    fillPage(source, 3, 2, {1, 2, 3, 4, 5, 6});
+    source.m_resolution = CSize(204, 98);
+    source.m_nPageCount = 5;
+    ASSERT_EQ(source.MakeDib(), 0u);
+
+    CPageBitmap copy;
+    copy.m_nPageCount = 2;
+    EXPECT_EQ(copy.CopyFrom(source), 0u);
+    EXPECT_EQ(copy.m_size, CSize(3, 2));
+    EXPECT_EQ(pageBytes(copy), (Bytes{1, 2, 3, 4, 5, 6}));
+    EXPECT_NE(copy.m_pPixels, source.m_pPixels);
+    EXPECT_EQ(copy.m_resolution, CSize(200, 200));
+    EXPECT_EQ(copy.m_nPageCount, 0);
+    EXPECT_EQ(copy.m_pDib, nullptr);
+    EXPECT_EQ(source.m_nAccessCount, 0);
+    EXPECT_EQ(copy.m_nAccessCount, 0);
+
+    CPageBitmap empty;
+    EXPECT_EQ(copy.CopyFrom(empty), 1u);
+    EXPECT_EQ(copy.m_pPixels, nullptr);
+    EXPECT_EQ(copy.m_size, CSize(0, 0));
+}
+
+TEST(PageBitmap, MakeDibBuildsGreyBitmapBottomRowFirst)
+{
+    CPageBitmap page;
+    EXPECT_EQ(page.MakeDib(), 5u);
+    fillPage(page, 3, 2, {1, 2, 3, 4, 5, 6});
+    ASSERT_EQ(page.MakeDib(), 0u);
+    const BITMAPINFOHEADER *dib = page.m_pDib;
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(GlobalSize(page.m_pDib), 40u + 1024u + 8u);
+    EXPECT_EQ(dib->biSize, 40u);
+    EXPECT_EQ(dib->biWidth, 3);
+    EXPECT_EQ(dib->biHeight, 2);
+    EXPECT_EQ(dib->biBitCount, 8);
+    EXPECT_EQ(dib->biClrUsed, 256u);
+    EXPECT_EQ(dib->biClrImportant, 256u);
+    const auto *table = reinterpret_cast<const RGBQUAD *>(dib + 1);
+    for (int i : {0, 1, 128, 255}) {
+        EXPECT_EQ(table[i].rgbBlue, i);
+        EXPECT_EQ(table[i].rgbGreen, i);
+        EXPECT_EQ(table[i].rgbRed, i);
+        EXPECT_EQ(table[i].rgbReserved, 0);
+    }
+    const auto *rows = reinterpret_cast<const BYTE *>(table + 256);
+    EXPECT_EQ(Bytes(rows, rows + 8), (Bytes{4, 5, 6, 0, 1, 2, 3, 0}));
+    EXPECT_EQ(page.m_nAccessCount, 0);
+
+    // A second build replaces the first without leaking it.
+    const auto live = GlobalLiveBlockCount();
+    ASSERT_EQ(page.MakeDib(), 0u);
+    EXPECT_EQ(GlobalLiveBlockCount(), live);
+}
+
+TEST(PageBitmap, FreeKeepsResolution)
+{
+    CPageBitmap page;
+    fillPage(page, 3, 2, {});
+    page.MakeDib();
+    page.m_resolution = CSize(204, 98);
+    page.m_nPageCount = 3;
+    const auto live = GlobalLiveBlockCount();
+    EXPECT_EQ(page.Free(), 0u);
+    EXPECT_EQ(GlobalLiveBlockCount(), live - 2);
+    EXPECT_EQ(page.m_pPixels, nullptr);
+    EXPECT_EQ(page.m_pDib, nullptr);
+    EXPECT_EQ(page.m_size, CSize(0, 0));
+    EXPECT_EQ(page.m_nPageCount, 0);
+    EXPECT_EQ(page.m_resolution, CSize(204, 98));
+}
+
+TEST(PageBitmap, DoubleRowsWritesEveryRowTwice)
+{
+    CPageBitmap page;
+    fillPage(page, 3, 2, {1, 2, 3, 4, 5, 6});
+    page.MakeDib();
+    page.m_resolution = CSize(204, 98);
+    page.m_nPageCount = 2;
+    EXPECT_EQ(page.DoubleRows(), 0u);
+    EXPECT_EQ(page.m_size, CSize(3, 4));
+    EXPECT_EQ(pageBytes(page), (Bytes{1, 2, 3, 1, 2, 3, 4, 5, 6, 4, 5, 6}));
+    EXPECT_EQ(page.m_resolution, CSize(204, 98));
+    EXPECT_EQ(page.m_nPageCount, 0);
+    EXPECT_EQ(page.m_pDib, nullptr);
+    EXPECT_EQ(page.m_nAccessCount, 0);
+
+    CPageBitmap empty;
+    EXPECT_EQ(empty.DoubleRows(), 1u);
+    EXPECT_EQ(empty.m_pPixels, nullptr);
+}
+
+TEST(PageBitmap, DoubleRowsRefusesHeightsPastTheLimitAndKeepsThePage)
+{
+    // 1 x 1100000000 doubled is past the block limit: refused before allocating.
+    CPageBitmap page;
+    fillPage(page, 1, 1, {7});
+    page.m_size = CSize(1, 1100000000); // only the size is consulted before allocating
+    const auto allocations = GlobalAllocCallCount();
+    EXPECT_EQ(page.DoubleRows(), 1u);
+    EXPECT_EQ(GlobalAllocCallCount(), allocations);
+    EXPECT_NE(page.m_pPixels, nullptr);
+    page.m_size = CSize(1, 1);
+}
+
+TEST(PageBitmap, SetResolutionReadsInchesAndCentimetres)
+{
+    struct Row
+    {
+        std::int32_t kind;
+        std::uint32_t x, y;
+        std::int32_t unit;
+        CSize want;
+    };
+    const Row rows[] = {
+        {12, 204, 98, 2, CSize(204, 98)},
+        {12, 80, 39, 3, CSize(203, 99)},
+        {12, 204, 196, 1, CSize(200, 200)},
+        {12, 204, 196, 0, CSize(200, 200)},
+        {12, 204, 196, 7, CSize(200, 200)},
+        {0, 204, 196, 2, CSize(200, 200)},
+        // ResolutionUnit without values: no usable resolution.
+        {12, 0, 0, 2, CSize(200, 200)},
+        {12, 204, 0, 2, CSize(200, 200)},
+        {12, 0, 77, 3, CSize(200, 200)},
+        // Values the signed size cannot hold.
+        {12, 0x80000000u, 98, 2, CSize(200, 200)},
+        {12, 900000000u, 39, 3, CSize(200, 200)},
+    };
+    for (const Row &row : rows) {
+        CPageBitmap page;
+        page.m_resolution = CSize(1, 1);
+        page.SetResolution(row.kind, row.x, row.y, row.unit);
+        EXPECT_EQ(page.m_resolution, row.want)
+            << row.kind << " " << row.x << " x " << row.y << " unit " << row.unit;
+    }
+}

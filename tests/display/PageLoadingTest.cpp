@@ -1,0 +1,196 @@
+#include "PageTestHelpers.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/GlobalMemory.h"
+#include "tests/support/FixtureWriter.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace fixtures;
+
+namespace {
+
+Bytes greyLevels(const BilevelImage &image)
+{
+    Bytes bytes = image.toBytes();
+    for (auto &b : bytes)
+        b = b ? 0 : 255;
+    return bytes;
+}
+
+CString qpath(const std::string &path) { return CString::fromStdString(path); }
+
+} // namespace
+
+TEST(PageLoading, ReadsGreyLevelsResolutionAndPageCount)
+{
+    TempDir dir;
+    std::vector<FaxPage> pages(3);
+    for (std::uint32_t i = 0; i < pages.size(); ++i)
+        pages[i].image = makePatternImage(37 + i, 23 + i, i + 1);
+    const std::string path = dir.file("three.tif");
+    ASSERT_TRUE(writeFaxTiff(path, pages));
+
+    for (std::int32_t index = 0; index < 3; ++index) {
+        CPageBitmap page;
+        ASSERT_EQ(page.LoadPage(qpath(path), index), 0u);
+        const BilevelImage &image = pages[index].image;
+        EXPECT_EQ(page.m_size, CSize(image.width, image.height));
+        EXPECT_EQ(pageBytes(page), greyLevels(image));
+        EXPECT_EQ(page.m_resolution, CSize(204, 196));
+        EXPECT_EQ(page.m_nPageCount, 3);
+        EXPECT_EQ(page.m_nAccessCount, 0);
+        EXPECT_EQ(page.m_pDib, nullptr);
+    }
+}
+
+TEST(PageLoading, ResolutionDecidesRowDoubling)
+{
+    struct Row
+    {
+        double x, y;
+        ResolutionUnit unit;
+        CSize resolution;
+        bool doubled;
+    };
+    const Row rows[] = {
+        {204, 98, ResolutionUnit::Inch, CSize(204, 98), true},
+        {80, 39, ResolutionUnit::Centimetre, CSize(203, 99), true},
+        {200, 200, ResolutionUnit::Inch, CSize(200, 200), false},
+        {0, 0, ResolutionUnit::Absent, CSize(200, 200), false},
+        {204, 98, ResolutionUnit::None, CSize(200, 200), false},
+        {0, 0, ResolutionUnit::Inch, CSize(200, 200), false},
+        {100, 100, ResolutionUnit::Inch, CSize(100, 100), true},
+        {204, 190, ResolutionUnit::Inch, CSize(204, 190), false},
+        {204, 189.9, ResolutionUnit::Inch, CSize(204, 189), true},
+    };
+    TempDir dir;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.x << " x " << row.y << " unit " << int(row.unit));
+        FaxPage fax{makePatternImage(40, 10), row.x, row.y, row.unit};
+        const std::string path = dir.file("page.tif");
+        ASSERT_TRUE(writeFaxTiff(path, {fax}));
+        CPageBitmap page;
+        ASSERT_EQ(page.LoadPage(qpath(path), 0), 0u);
+        EXPECT_EQ(page.m_resolution, row.resolution);
+        EXPECT_EQ(page.NeedsRowDoubling(), row.doubled);
+    }
+}
+
+TEST(PageLoading, NormalModePageIsDoubledThenHalved)
+{
+    TempDir dir;
+    FaxPage fax{makeTextPage(1728, 1100), 204, 98, ResolutionUnit::Inch};
+    const std::string path = dir.file("normal.tif");
+    ASSERT_TRUE(writeFaxTiff(path, {fax}, {Compression::G3OneD}));
+    CPageBitmap source;
+    ASSERT_EQ(source.LoadPage(qpath(path), 0), 0u);
+    ASSERT_TRUE(source.NeedsRowDoubling());
+    ASSERT_EQ(source.DoubleRows(), 0u);
+    EXPECT_EQ(source.m_size, CSize(1728, 2200));
+    EXPECT_EQ(source.m_resolution, CSize(204, 98));
+    const Bytes grey = greyLevels(fax.image);
+    const Bytes doubled = pageBytes(source);
+    for (std::size_t row : {0u, 549u, 1099u}) {
+        for (std::size_t copy : {0u, 1u}) {
+            EXPECT_TRUE(std::equal(grey.begin() + row * 1728, grey.begin() + (row + 1) * 1728,
+                                   doubled.begin() + (2 * row + copy) * 1728))
+                << "row " << row;
+        }
+    }
+    CPageBitmap shown;
+    EXPECT_EQ(shown.ScaleFrom(source, 1728 / 2, 2200 / 2, true), 0u);
+    EXPECT_EQ(shown.m_size, CSize(864, 1100));
+}
+
+TEST(PageLoading, EveryPageTakesTheFirstPagesResolution)
+{
+    TempDir dir;
+    const std::string path = dir.file("mixed.tif");
+    ASSERT_TRUE(writeFaxTiff(path, {FaxPage{makePatternImage(30, 8), 204, 98},
+                                    FaxPage{makePatternImage(30, 16), 204, 196}}));
+    CPageBitmap page;
+    ASSERT_EQ(page.LoadPage(qpath(path), 1), 0u);
+    EXPECT_EQ(page.m_size, CSize(30, 16));
+    EXPECT_EQ(page.m_resolution, CSize(204, 98));
+    EXPECT_TRUE(page.NeedsRowDoubling());
+}
+
+TEST(PageLoading, FailedLoadsLeaveThePageEmpty)
+{
+    TempDir dir;
+    const std::string path = dir.file("two.tif");
+    ASSERT_TRUE(
+        writeFaxTiff(path, {FaxPage{makePatternImage(30, 8)}, FaxPage{makePatternImage(30, 8)}}));
+    const std::string notTiff = dir.write("note.tif", "not a fax at all");
+    struct Row
+    {
+        std::string path;
+        std::int32_t index;
+        std::uint32_t code;
+        const char *trace;
+    };
+    const Row rows[] = {
+        {path, 2, 5, "** bad user param\n"},  {path, 65536, 5, "** bad user param\n"},
+        {path, -1, 5, "** bad user param\n"}, {notTiff, 0, 2, "** error on file open\n"},
+        {dir.file("missing.tif"), 0, 2, ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.path << " page " << row.index);
+        CPageBitmap page;
+        fillPage(page, 3, 2, {});
+        page.MakeDib();
+        const auto live = GlobalLiveBlockCount();
+        DebugOutputCapture capture;
+        EXPECT_EQ(page.LoadPage(qpath(row.path), row.index), row.code);
+        EXPECT_EQ(page.m_pPixels, nullptr);
+        EXPECT_EQ(page.m_pDib, nullptr);
+        EXPECT_EQ(page.m_size, CSize(0, 0));
+        EXPECT_EQ(GlobalLiveBlockCount(), live - 2);
+        // libtiff's own diagnostics come first; an unopened file traces nothing.
+        if (*row.trace)
+            EXPECT_TRUE(capture.text().ends_with(row.trace)) << capture.text();
+        else
+            EXPECT_EQ(capture.text(), "");
+    }
+}
+
+TEST(PageLoading, PrintPageInvertsEveryByteOfEveryRow)
+{
+    // 1726 pixels: 216 bytes a row, the last one holding 6 pixels and 2 spare bits.
+    TempDir dir;
+    BilevelImage image = makePatternImage(1726, 40);
+    const std::string path = dir.file("print.tif");
+    ASSERT_TRUE(writeFaxTiff(path, {FaxPage{image, 204, 98}}));
+
+    CPageBitmap page;
+    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), 0u);
+    EXPECT_EQ(page.m_size, CSize(1726, 40));
+    ASSERT_EQ(GlobalSize(page.m_pPixels), 216u * 40u);
+    Bytes want = image.rows;
+    for (auto &b : want)
+        b = static_cast<std::uint8_t>(~b);
+    EXPECT_EQ(Bytes(page.m_pPixels, page.m_pPixels + want.size()), want);
+    EXPECT_EQ(page.m_nPageCount, 0);
+    EXPECT_EQ(page.m_resolution, CSize(200, 200));
+    EXPECT_EQ(page.m_nAccessCount, 0);
+
+    const BITMAPINFOHEADER *dib = page.m_pDib;
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib->biBitCount, 1);
+    EXPECT_EQ(dib->biWidth, 1726);
+    EXPECT_EQ(dib->biHeight, 40);
+    const auto *table = reinterpret_cast<const RGBQUAD *>(dib + 1);
+    EXPECT_EQ(table[0].rgbRed + table[0].rgbGreen + table[0].rgbBlue, 0);
+    EXPECT_EQ(table[1].rgbRed & table[1].rgbGreen & table[1].rgbBlue, 255);
+    const auto *bottom = reinterpret_cast<const BYTE *>(table + 2);
+    EXPECT_TRUE(std::equal(bottom, bottom + 216, want.end() - 216));
+
+    DebugOutputCapture capture;
+    EXPECT_EQ(page.LoadPrintPage(qpath(path), 1), 5u);
+    EXPECT_EQ(capture.text(), "** bad user param\n");
+    EXPECT_EQ(page.m_pPixels, nullptr);
+    EXPECT_EQ(page.m_pDib, nullptr);
+}
