@@ -64,3 +64,9 @@ QRect toQRect(const CRect &rect);
 CRect fromQRect(const QRect &rect);
 QSize toQSize(const CSize &size);
 CSize fromQSize(const QSize &size);
+
+// The platform's rule: src1 minus src2 when src2 covers src1 completely across one
+// direction (the rest is then one rectangle), else src1 whole. FALSE when the result is empty.
+bool SubtractRect(CRect *dst, const CRect &src1, const CRect &src2);
+// Swaps the edges of a rectangle given right-to-left or bottom-to-top.
+CRect NormalizedRect(CRect rect);

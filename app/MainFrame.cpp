@@ -1,0 +1,89 @@
+#include "app/MainFrame.h"
+
+#include "framework/WinApp.h"
+#include "resources/Resource.h"
+
+#include <QAction>
+#include <QActionGroup>
+
+namespace {
+
+const UINT kIndicators[] = {
+    ID_SEPARATOR, // message pane
+    ID_INDICATOR_PAGE,
+    ID_INDICATOR_RESOLUTION,
+    ID_INDICATOR_SIZE,
+};
+
+const QString kBarState = QStringLiteral("BarState");
+
+} // namespace
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame() = default;
+
+int CMainFrame::OnCreate(CCreateContext *pContext)
+{
+    if (CFrameWnd::OnCreate(pContext) == -1)
+        return -1;
+
+    if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR)
+        || !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    m_wndToolBar.ModifyStyle(0, TBSTYLE_FLAT);
+
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)
+        || !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+        return -1;
+    m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_PAGE, SBPS_NORMAL, 80);
+    m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_RESOLUTION, SBPS_NORMAL, 80);
+    m_wndStatusBar.SetPaneInfo(3, ID_INDICATOR_SIZE, SBPS_NORMAL, 100);
+
+    const BOOL bTips =
+        AfxGetApp() ? AfxGetApp()->GetProfileInt(QStringLiteral("Settings"),
+                                                 QStringLiteral("EnableTips"), 1) != 0
+                    : TRUE;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_FLYBY | CBRS_GRIPPER
+                             | (bTips ? CBRS_TOOLTIPS : 0));
+
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+
+    LoadBarState(kBarState);
+    GroupRadioCommands();
+    return 0;
+}
+
+// Radio marks show as bullets in a menu only for actions of one exclusive group; none of
+// a group may be marked (the fit modes mark no zoom item).
+void CMainFrame::GroupRadioCommands()
+{
+    const std::initializer_list<UINT> groups[] = {
+        {ID_ZOOM_ACTUALSIZE, ID_ZOOM_33, ID_ZOOM_50},
+        {ID_ROTATE_NONE, ID_ROTATE_LEFT, ID_ROTATE_RIGHT, ID_ROTATE_UPSIDEDOWN},
+    };
+    for (const auto &ids : groups) {
+        auto *group = new QActionGroup(this);
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        for (UINT nID : ids)
+            group->addAction(GetCommandAction(nID));
+    }
+}
+
+void CMainFrame::OnClose()
+{
+    SaveBarState(kBarState);
+    CFrameWnd::OnClose();
+}
+
+void CMainFrame::ShowToolbarTips(BOOL bShow)
+{
+    DWORD dwStyle = m_wndToolBar.GetBarStyle();
+    if (bShow)
+        dwStyle |= CBRS_TOOLTIPS;
+    else
+        dwStyle &= ~CBRS_TOOLTIPS;
+    m_wndToolBar.SetBarStyle(dwStyle);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "framework/FrameWnd.h"
+#include "framework/StatusBar.h"
+#include "framework/ToolBar.h"
+
+// The main window: menu, dockable toolbar, status bar with the three page panes, and the
+// one view. Restores the bar layout at creation and saves it on close.
+class CMainFrame : public CFrameWnd
+{
+    Q_OBJECT
+
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    void ShowToolbarTips(BOOL bShow) override;
+
+    CToolBar &GetToolBar() { return m_wndToolBar; }
+    CStatusBar &GetStatusBar() { return m_wndStatusBar; }
+
+protected:
+    int OnCreate(CCreateContext *pContext) override;
+    void OnClose() override;
+
+private:
+    void GroupRadioCommands();
+
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+};

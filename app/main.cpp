@@ -1,0 +1,67 @@
+#include "app/PagelotApp.h"
+#include "framework/FrameWnd.h"
+#include "resources/Icons.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The one application object, as the framework expects.
+CPagelotApp theApp;
+
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT close the main window as the close box does, so the bar layout is
+// saved when a session ends.
+void closeOnTerminate()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
+        if (CFrameWnd *pFrame = AfxGetMainWnd())
+            pFrame->close();
+        else
+            QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral("2.1.0.0"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    closeOnTerminate();
+
+    int exitCode = 1;
+    if (theApp.InitInstance()) {
+        app.exec();
+        exitCode = theApp.ExitInstance();
+    } else {
+        theApp.ExitInstance();
+    }
+    // Windows go before the toolkit they belong to.
+    theApp.CloseAllDocuments(TRUE);
+    return exitCode;
+}
