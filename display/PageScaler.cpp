@@ -1,5 +1,7 @@
 #include "display/PageBitmap.h"
 
+#include "display/ReductionRows.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -13,6 +15,8 @@
 // share; each target pixel then adds Kx of them.
 
 namespace {
+
+using namespace reduction;
 
 // Ratio products above this are refused: the box sum of 255s stays within 32 bits.
 constexpr double MAX_BOX_PIXELS = 16777216.0;
@@ -60,126 +64,18 @@ std::vector<std::uint32_t> columnStarts(std::uint32_t width, double rx)
     return starts;
 }
 
-// Exact sum / d for every sum up to 255 * d: a multiply and shift for the usual
-// boxes (d <= 65536 keeps sum * (2^40 / d) in 64 bits and its error below 1 / d).
-class BoxDivider
+Columns planColumns(std::uint32_t width, double rx, std::uint32_t kx)
 {
-public:
-    explicit BoxDivider(std::uint32_t divisor)
-        : m_divisor(divisor)
-        , m_multiplier(divisor <= 65536 ? ((std::uint64_t{1} << 40) + divisor - 1) / divisor : 0)
-    {
-    }
-    std::uint32_t operator()(std::uint32_t sum) const
-    {
-        if (m_multiplier)
-            return static_cast<std::uint32_t>((sum * m_multiplier) >> 40);
-        return sum / m_divisor;
-    }
-
-private:
-    std::uint32_t m_divisor;
-    std::uint64_t m_multiplier;
-};
-
-// The source as the boxes read it: linear addresses, a row's end running on into
-// the next row, and white beyond the last byte of the buffer.
-struct SourceView
-{
-    const BYTE *pixels;
-    std::uint64_t width;
-    std::uint64_t bytes;
-
-    // How many of span bytes from address start lie inside the buffer.
-    std::size_t inside(std::uint64_t start, std::size_t span) const
-    {
-        if (start >= bytes)
-            return 0;
-        return static_cast<std::size_t>(std::min<std::uint64_t>(span, bytes - start));
-    }
-};
-
-template <typename Sum>
-void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                std::size_t span, Sum *sums)
-{
-    for (std::uint32_t j = 0; j < rows; ++j) {
-        const std::uint64_t start = bandStart + j * source.width;
-        const std::size_t n = source.inside(start, span);
-        const BYTE *row = n ? source.pixels + start : nullptr;
-        if (j == 0) {
-            for (std::size_t c = 0; c < n; ++c)
-                sums[c] = row[c];
-            std::fill(sums + n, sums + span, Sum{255});
-        } else {
-            for (std::size_t c = 0; c < n; ++c)
-                sums[c] = static_cast<Sum>(sums[c] + row[c]);
-            for (std::size_t c = n; c < span; ++c)
-                sums[c] = static_cast<Sum>(sums[c] + 255);
-        }
-    }
-}
-
-void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                std::size_t span, BYTE *mins)
-{
-    std::fill(mins, mins + span, BYTE{255});
-    for (std::uint32_t j = 0; j < rows; ++j) {
-        const std::uint64_t start = bandStart + j * source.width;
-        const std::size_t n = source.inside(start, span);
-        const BYTE *row = n ? source.pixels + start : nullptr;
-        for (std::size_t c = 0; c < n; ++c)
-            mins[c] = std::min(mins[c], row[c]);
-    }
-}
-
-template <std::uint32_t K, typename Sum>
-void meanRow(const Sum *sums, const std::uint32_t *starts, std::uint32_t width,
-             const BoxDivider &divide, BYTE *out)
-{
-    for (std::uint32_t x = 0; x < width; ++x) {
-        const Sum *s = sums + starts[x];
-        std::uint32_t total = 0;
-        for (std::uint32_t i = 0; i < K; ++i)
-            total += s[i];
-        out[x] = static_cast<BYTE>(divide(total));
-    }
-}
-
-// Wide boxes: differences of running column sums. The running sum may wrap, but a
-// box's own sum fits 32 bits, so the unsigned difference is exact.
-template <typename Sum>
-void wideMeanRow(const Sum *sums, std::size_t span, std::uint32_t *prefix,
-                 const std::uint32_t *starts, std::uint32_t width, std::uint32_t kx,
-                 const BoxDivider &divide, BYTE *out)
-{
-    prefix[0] = 0;
-    for (std::size_t c = 0; c < span; ++c)
-        prefix[c + 1] = prefix[c] + sums[c];
-    for (std::uint32_t x = 0; x < width; ++x)
-        out[x] = static_cast<BYTE>(divide(prefix[starts[x] + kx] - prefix[starts[x]]));
-}
-
-template <std::uint32_t K>
-void blackRow(const BYTE *mins, const std::uint32_t *starts, std::uint32_t width, BYTE *out)
-{
-    for (std::uint32_t x = 0; x < width; ++x) {
-        const BYTE *m = mins + starts[x];
-        BYTE least = m[0];
-        for (std::uint32_t i = 1; i < K; ++i)
-            least = std::min(least, m[i]);
-        out[x] = least == 0 ? 0 : 255;
-    }
-}
-
-void wideBlackRow(const BYTE *mins, std::size_t span, std::uint32_t *prefix,
-                  const std::uint32_t *starts, std::uint32_t width, std::uint32_t kx, BYTE *out)
-{
-    prefix[0] = 0;
-    for (std::size_t c = 0; c < span; ++c)
-        prefix[c + 1] = prefix[c] + (mins[c] == 0);
-    for (std::uint32_t x = 0; x < width; ++x)
-        out[x] = prefix[starts[x] + kx] != prefix[starts[x]] ? 0 : 255;
+    Columns columns;
+    columns.starts = columnStarts(width, rx);
+    const std::vector<std::uint32_t> &starts = columns.starts;
+    columns.span = std::size_t{starts.back()} + kx; // starts never decrease
+    const std::uint32_t step = starts.size() > 1 ? starts[1] - starts[0] : 1;
+    bool regular = starts[0] == 0;
+    for (std::size_t x = 1; regular && x < starts.size(); ++x)
+        regular = starts[x] == x * step;
+    columns.step = regular ? step : 0;
+    return columns;
 }
 
 struct Reduction
@@ -188,8 +84,7 @@ struct Reduction
     std::uint32_t width;
     double ry;
     BoxPlan box;
-    std::vector<std::uint32_t> starts;
-    std::size_t span;
+    Columns columns;
 
     // Walks the computed rows, handing each band's first address to makeRow.
     template <typename MakeRow> void walk(BYTE *out, MakeRow &&makeRow) const
@@ -203,46 +98,62 @@ struct Reduction
     }
 };
 
-template <typename Sum> void reduceMean(const Reduction &r, BYTE *out)
+// Boxes up to 4 wide whose sum fits 16 bits and divides exactly on 16-bit lanes:
+// per row, the column sums, the mean at every column, then the pick.
+void reduceMeanNarrow(const Reduction &r, LaneDivider divide, BYTE *out)
 {
-    std::vector<Sum> sums(r.span);
-    std::vector<std::uint32_t> prefix(r.box.kx > 4 ? r.span + 1 : 0);
-    const BoxDivider divide(r.box.kx * r.box.ky);
-    const std::uint32_t *starts = r.starts.data();
+    std::vector<std::uint16_t> sums(r.columns.span);
+    const std::size_t count = r.columns.span - r.box.kx + 1;
+    std::vector<BYTE> means(count);
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
-        sumColumns(r.source, bandStart, r.box.ky, r.span, sums.data());
-        // Smoothing boxes are at least 3 wide.
-        switch (r.box.kx) {
-        case 3:
-            return meanRow<3>(sums.data(), starts, r.width, divide, row);
-        case 4:
-            return meanRow<4>(sums.data(), starts, r.width, divide, row);
-        default:
-            return wideMeanRow(sums.data(), r.span, prefix.data(), starts, r.width, r.box.kx,
-                               divide, row);
-        }
+        sumColumns(r.source, bandStart, r.box.ky, r.columns.span, sums.data());
+        meanPerColumn(r.box.kx, sums.data(), count, divide, means.data());
+        pickColumns(means.data(), r.columns, row);
     });
 }
 
-void reduceBlack(const Reduction &r, BYTE *out)
+template <typename Sum> void reduceMean(const Reduction &r, BYTE *out)
 {
-    std::vector<BYTE> mins(r.span);
-    std::vector<std::uint32_t> prefix(r.box.kx > 4 ? r.span + 1 : 0);
-    const std::uint32_t *starts = r.starts.data();
+    std::vector<Sum> sums(r.columns.span);
+    std::vector<std::uint32_t> prefix(r.columns.span + 1);
+    const BoxDivider divide(r.box.kx * r.box.ky);
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
-        minColumns(r.source, bandStart, r.box.ky, r.span, mins.data());
-        switch (r.box.kx) {
-        case 1:
-            return blackRow<1>(mins.data(), starts, r.width, row);
-        case 2:
-            return blackRow<2>(mins.data(), starts, r.width, row);
-        case 3:
-            return blackRow<3>(mins.data(), starts, r.width, row);
-        case 4:
-            return blackRow<4>(mins.data(), starts, r.width, row);
-        default:
-            return wideBlackRow(mins.data(), r.span, prefix.data(), starts, r.width, r.box.kx, row);
-        }
+        sumColumns(r.source, bandStart, r.box.ky, r.columns.span, sums.data());
+        meanRow(sums.data(), r.columns, r.box.kx, divide, prefix.data(), row);
+    });
+}
+
+// Smoothing boxes are at least 3 x 3.
+void reduceSmooth(const Reduction &r, BYTE *out)
+{
+    const LaneDivider lane = laneDivider(r.box.kx * r.box.ky);
+    if (lane.exact && r.box.kx <= 4)
+        reduceMeanNarrow(r, lane, out);
+    else if (r.box.ky <= 257) // 257 x 255 still fits 16 bits
+        reduceMean<std::uint16_t>(r, out);
+    else
+        reduceMean<std::uint32_t>(r, out);
+}
+
+// Without smoothing only whether a box holds a 0 matters: the column minimums of
+// the band answer it for every box.
+void reduceSharp(const Reduction &r, BYTE *out)
+{
+    std::vector<BYTE> mins(r.columns.span);
+    if (r.box.kx <= 4) {
+        const std::size_t count = r.columns.span - r.box.kx + 1;
+        std::vector<BYTE> blacks(count);
+        r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
+            minColumns(r.source, bandStart, r.box.ky, r.columns.span, mins.data());
+            blackPerColumn(r.box.kx, mins.data(), count, blacks.data());
+            pickColumns(blacks.data(), r.columns, row);
+        });
+        return;
+    }
+    std::vector<std::uint32_t> prefix(r.columns.span + 1);
+    r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
+        minColumns(r.source, bandStart, r.box.ky, r.columns.span, mins.data());
+        blackRow(mins.data(), r.columns, r.box.kx, prefix.data(), row);
     });
 }
 
@@ -275,23 +186,18 @@ std::uint32_t CPageBitmap::ScaleFrom(CPageBitmap &source, std::uint32_t width, s
     if (rx * ry > MAX_BOX_PIXELS)
         return IMG_ERR_BAD_PARAM;
 
-    Reduction r{{from.get(), sourceWidth, std::uint64_t{sourceWidth} * sourceHeight},
-                width,
-                ry,
-                planBox(rx, ry, height, smooth != 0),
-                columnStarts(width, rx),
-                0};
-    for (std::uint32_t start : r.starts)
-        r.span = std::max<std::size_t>(r.span, std::size_t{start} + r.box.kx);
-
+    const BoxPlan box = planBox(rx, ry, height, smooth != 0);
+    const Reduction r{{from.get(), sourceWidth, std::uint64_t{sourceWidth} * sourceHeight},
+                      width,
+                      ry,
+                      box,
+                      planColumns(width, rx, box.kx)};
     BYTE *out = target.get();
-    if (!smooth)
-        reduceBlack(r, out);
-    else if (r.box.ky <= 257) // 257 x 255 still fits 16 bits
-        reduceMean<std::uint16_t>(r, out);
+    if (smooth)
+        reduceSmooth(r, out);
     else
-        reduceMean<std::uint32_t>(r, out);
-    std::memset(out + std::size_t{r.box.computedRows} * width, 255,
-                std::size_t{r.box.whiteRows} * width);
+        reduceSharp(r, out);
+    std::memset(out + std::size_t{box.computedRows} * width, 255,
+                std::size_t{box.whiteRows} * width);
     return IMG_OK;
 }

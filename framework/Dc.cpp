@@ -20,6 +20,9 @@ bool canDraw(HDC dc) { return dc && dc->painter && dc->painter->isActive(); }
 
 } // namespace
 
+HDC__::HDC__() = default;
+HDC__::~HDC__() = default;
+
 QTransform HDC__::mapping() const
 {
     QTransform map;

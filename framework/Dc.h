@@ -48,6 +48,11 @@ constexpr int SIMPLEREGION = 2;
 // it and is null for a context that only reports capabilities.
 struct HDC__
 {
+    HDC__();
+    ~HDC__();
+    HDC__(const HDC__ &) = delete;
+    HDC__ &operator=(const HDC__ &) = delete;
+
     QPaintDevice *device = nullptr;
     QPainter *painter = nullptr;
     std::unique_ptr<QPainter> ownedPainter;

@@ -164,7 +164,7 @@ TEST(DeviceContext, AnisotropicExtentsScaleAndOriginsMove)
     CRect logical(0, 0, 4, 2);
     dc.LPtoDP(&logical);
     EXPECT_EQ(logical, CRect(1, 2, 9, 8));
-    delete dc.Detach();
+    DeleteDC(dc.Detach());
 
     for (int y = 0; y < device.height(); ++y)
         for (int x = 0; x < device.width(); ++x) {
@@ -189,7 +189,7 @@ TEST(DeviceContext, ScrolledViewportOriginShiftsTextMode)
     EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
     EXPECT_EQ(clip, CRect(3, 2, 8, 6));
     dc.StretchDIBits(0, 0, 9, 7, 0, 0, 9, 7, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
-    delete dc.Detach();
+    DeleteDC(dc.Detach());
     EXPECT_EQ(rgbAt(device, 0, 0), ramp[value(3, 2)]);
     EXPECT_EQ(rgbAt(device, 4, 3), ramp[value(7, 5)]);
 }
