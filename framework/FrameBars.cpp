@@ -18,6 +18,8 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -134,6 +136,14 @@ void CFrameWnd::InitialUpdateFrame(CDocument *pDoc, BOOL bMakeVisible)
         pView->OnInitialUpdate();
     OnUpdateFrameTitle(pDoc != nullptr);
     if (bMakeVisible) {
+        // A new main window takes most of the screen, as the platform's default size does.
+        if (!isVisible()) {
+            if (QScreen *screen = QGuiApplication::primaryScreen()) {
+                const QRect area = screen->availableGeometry();
+                resize(area.width() * 3 / 4, area.height() * 3 / 4);
+                move(area.topLeft() + QPoint(area.width() / 16, area.height() / 16));
+            }
+        }
         show();
         if (CView *pView = GetActiveView())
             pView->setFocus();
