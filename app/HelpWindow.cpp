@@ -71,11 +71,10 @@ CHelpWindow::CHelpWindow(QWidget *parent)
     });
     connect(m_pContents, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { showTopic(item->data(Qt::UserRole).toString()); });
-    connect(m_pContents, &QListWidget::currentItemChanged, this,
-            [this](QListWidgetItem *item) {
-                if (item)
-                    showTopic(item->data(Qt::UserRole).toString());
-            });
+    connect(m_pContents, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (item)
+            showTopic(item->data(Qt::UserRole).toString());
+    });
 }
 
 bool CHelpWindow::Open(const QString &chmPath)
@@ -103,4 +102,3 @@ void CHelpWindow::showTopic(const QString &path)
 }
 
 QString CHelpWindow::CurrentTopic() const { return m_pBrowser->source().path(); }
-

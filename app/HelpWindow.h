@@ -21,7 +21,6 @@ public:
     QString CurrentTopic() const;
     QTextBrowser *Browser() const { return m_pBrowser; }
 
-
 private:
     class TopicBrowser;
 

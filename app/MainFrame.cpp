@@ -40,10 +40,10 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_RESOLUTION, SBPS_NORMAL, 80);
     m_wndStatusBar.SetPaneInfo(3, ID_INDICATOR_SIZE, SBPS_NORMAL, 100);
 
-    const BOOL bTips =
-        AfxGetApp() ? AfxGetApp()->GetProfileInt(QStringLiteral("Settings"),
-                                                 QStringLiteral("EnableTips"), 1) != 0
-                    : TRUE;
+    const BOOL bTips = AfxGetApp() ? AfxGetApp()->GetProfileInt(QStringLiteral("Settings"),
+                                                                QStringLiteral("EnableTips"), 1)
+                                         != 0
+                                   : TRUE;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_FLYBY | CBRS_GRIPPER
                              | (bTips ? CBRS_TOOLTIPS : 0));
 

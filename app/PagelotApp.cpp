@@ -41,8 +41,7 @@ BOOL CPagelotApp::InitInstance()
     SetRegistryKey(QStringLiteral("Brackwater Systems"));
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPagelotDoc),
-                                          RUNTIME_CLASS(CMainFrame),
-                                          RUNTIME_CLASS(CPagelotView)));
+                                          RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CPagelotView)));
 
     CCommandLineInfo cmdInfo;
     if (m_arguments.isEmpty())
@@ -66,15 +65,12 @@ void CPagelotApp::OnAppAbout()
     dialog.exec();
 }
 
-void CPagelotApp::SetProgramFolderForTesting(const CString &folder)
-{
-    g_strProgramFolder = folder;
-}
+void CPagelotApp::SetProgramFolderForTesting(const CString &folder) { g_strProgramFolder = folder; }
 
 CString CPagelotApp::HelpFilePath()
 {
-    const CString folder = g_strProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                        : g_strProgramFolder;
+    const CString folder =
+        g_strProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : g_strProgramFolder;
     return QDir(folder).filePath(QStringLiteral("Pagelot.chm"));
 }
 

@@ -19,9 +19,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 
 namespace {

@@ -4,6 +4,7 @@
 #include "framework/KeyState.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -62,6 +63,10 @@ void CScrollView::UpdateBars()
     v->setRange(0, std::max(0, m_totalLog.cy - height));
     v->setPageStep(std::max(1, m_pageDev.cy));
     v->setSingleStep(std::max(1, m_lineDev.cy));
+    // Lay the bars out now rather than at the next event, so the client area read right
+    // after a change of sizes is already the one on screen.
+    QEvent layout(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(this, &layout);
 }
 
 CPoint CScrollView::GetScrollPosition() const

@@ -14,7 +14,6 @@ class CSingleDocTemplate;
 class QPrinter;
 class QSettings;
 
-
 // The application object: one per process, reached through AfxGetApp. Last on the
 // command route. Owns access to the per-user settings store.
 class CWinApp : public CCmdTarget
