@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Starts pagelot on a fax under a real X server (Xvfb), waits for its window, takes a
+# screenshot, checks the title and that the page area shows the page, then closes the
+# program as a session end does and checks it saved its bar layout on the way out.
+#   smoke-x11.sh PAGELOT FAX
+set -euo pipefail
+pagelot="$1"
+fax="$2"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+# Qt and fontconfig keep caches for the life of the process; leaks are the unit tests' job.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+
+cat >"$work/inside.sh" <<'INSIDE'
+set -euo pipefail
+pagelot="$1"; fax="$2"; work="$3"
+title="$(basename "$fax") - Fax Viewer"
+
+"$pagelot" "$fax" >"$work/pagelot.log" 2>&1 &
+pid=$!
+
+window=""
+for _ in $(seq 1 150); do
+    window="$(xwininfo -root -tree | grep -F "\"$title\"" | awk '{print $1}' | head -n1 || true)"
+    [[ -n "$window" ]] && break
+    kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$work/pagelot.log"; exit 1; }
+    sleep 0.1
+done
+[[ -n "$window" ]] || { echo "no window titled '$title'"; xwininfo -root -tree; exit 1; }
+sleep 1 # let the first paint land
+
+info="$(xwininfo -id "$window")"
+x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+width=$(awk '/Width:/ {print $2}' <<<"$info")
+height=$(awk '/Height:/ {print $2}' <<<"$info")
+import -window root "$work/screen.png"
+
+# The middle of the window lies in the view: white paper with black print on it, and the
+# mid-grey background to the right of a page narrower than the window.
+cw=$((width / 2)); ch=$((height / 2))
+convert "$work/screen.png" -crop "${cw}x${ch}+$((x + width / 8))+$((y + height / 4))" +repage \
+    "$work/page.png"
+white=$(convert "$work/page.png" -fill black +opaque white -format '%[fx:mean]' info:)
+black=$(convert "$work/page.png" -negate -fill black +opaque white -format '%[fx:mean]' info:)
+grey=$(convert "$work/screen.png" -crop "${width}x${ch}+${x}+$((y + height / 4))" +repage \
+    -fill black +opaque 'rgb(128,128,128)' -format '%[fx:mean]' info:)
+echo "window $window ${width}x${height}+$x+$y: white $white, black $black, grey $grey"
+awk -v w="$white" -v b="$black" -v g="$grey" \
+    'BEGIN { exit !(w > 0.5 && b > 0.001 && g > 0.01) }' || {
+    echo "the page area does not show the page"; exit 1; }
+
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+[[ $status -eq 0 ]] || { echo "pagelot exited with $status"; cat "$work/pagelot.log"; exit 1; }
+INSIDE
+
+xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/inside.sh" "$pagelot" "$fax" "$work"
+
+settings="$XDG_CONFIG_HOME/Brackwater Systems/Fax Viewer.conf"
+grep -q '^\[BarState\]' "$settings" || { echo "bar layout not saved on close"; exit 1; }
+echo "smoke test passed"
