@@ -91,6 +91,7 @@ bool CHelpWindow::Open(const QString &chmPath)
         item->setData(Qt::UserRole, topic.path);
     }
     m_pContents->setVisible(!topics.isEmpty());
+    m_pContents->setMinimumWidth(m_pContents->sizeHintForColumn(0) + 4 * m_pContents->frameWidth());
     showTopic(m_chm.DefaultTopic());
     return true;
 }
