@@ -2,7 +2,10 @@
 
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
+#include "display/PagelotView.h"
 #include "document/PagelotDoc.h"
+#include "framework/DocTemplate.h"
+#include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
 
 #include <QAction>
@@ -194,4 +197,53 @@ TEST(AboutBox, ShowsTheProductLineVersionAndAnOkButton)
     dialog.OkButton()->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+namespace {
+
+// A frame whose window cannot be made, as when a bar fails to load.
+class FailingFrame : public CFrameWnd
+{
+protected:
+    int OnCreate(CCreateContext *) override { return -1; }
+};
+
+} // namespace
+
+TEST_F(AppTest, AFrameThatCannotBeCreatedFailsTheStartUp)
+{
+    m_pApp = std::make_unique<CPagelotApp>();
+    auto *pTemplate =
+        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPagelotDoc),
+                               RUNTIME_CLASS(FailingFrame), RUNTIME_CLASS(CPagelotView));
+    m_pApp->AddDocTemplate(pTemplate);
+    CCommandLineInfo cmdInfo;
+    m_pApp->ParseCommandLine(cmdInfo, {QStringLiteral("pagelot")});
+    EXPECT_FALSE(m_pApp->ProcessShellCommand(cmdInfo));
+    EXPECT_EQ(m_pApp->m_pMainWnd, nullptr);
+    EXPECT_EQ(pTemplate->GetFrame(), nullptr);
+    EXPECT_EQ(pTemplate->GetDocument(), nullptr);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST(CommandLine, TheFirstArgumentThatIsNoSwitchNamesTheFile)
+{
+    const struct
+    {
+        QStringList arguments;
+        bool open;
+        const char *file;
+    } rows[] = {
+        {{"pagelot"}, false, ""},
+        {{"pagelot", "fax.tif"}, true, "fax.tif"},
+        {{"pagelot", "-nologo", "/tmp/a b.tif", "second.tif"}, true, "/tmp/a b.tif"},
+        {{"pagelot", "-"}, true, "-"},
+    };
+    CWinApp app;
+    for (const auto &row : rows) {
+        CCommandLineInfo info;
+        app.ParseCommandLine(info, row.arguments);
+        EXPECT_EQ(info.m_nShellCommand == CCommandLineInfo::FileOpen, row.open);
+        EXPECT_EQ(info.m_strFileName, QString::fromUtf8(row.file));
+    }
 }
