@@ -207,6 +207,37 @@ TEST_F(ViewOnScreen, ScrolledPageIsDrawnFromTheScrollPosition)
     ExpectPageAt(Grab(), View()->GetScrollPosition());
 }
 
+// Scrolling repaints only the strip it uncovers: each strip must hold its own part of the
+// page, whatever the scroll position.
+TEST_F(ViewOnScreen, PartialRepaintsDrawTheirPartOfThePage)
+{
+    StartOnFax(700, 600);
+    Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE);
+    CPagelotView *pView = View();
+    pView->ScrollToPosition(CPoint(411, 1203));
+    const QSize size = pView->viewport()->size();
+    const QRect strips[] = {
+        QRect(0, size.height() - 24, size.width(), 24), // a line down
+        QRect(0, 0, size.width(), 24),                  // a line up
+        QRect(size.width() - 27, 0, 27, size.height()), // a line right
+        QRect(100, 150, 64, 48),                        // an exposed corner
+    };
+    for (const QRect &strip : strips) {
+        SCOPED_TRACE(strip.y());
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        // The region is drawn with its top-left corner at the offset given.
+        pView->viewport()->render(&image, strip.topLeft(), QRegion(strip));
+        const QImage part = image.copy(strip);
+        int wrong = 0;
+        for (int y = 0; y < part.height(); ++y)
+            for (int x = 0; x < part.width(); ++x)
+                wrong +=
+                    part.pixel(x, y) != grey(PagePixel(411 + strip.x() + x, 1203 + strip.y() + y));
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST_F(ViewOnScreen, KeysScrollAPageLargerThanTheWindow)
 {
     StartOnFax(700, 600);
