@@ -13,12 +13,19 @@ CFrameWnd::~CFrameWnd()
 {
     if (CWinApp *pApp = AfxGetApp(); pApp && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = nullptr;
+    // The view, a child, is destroyed by the QWidget base after this object has stopped
+    // being a frame: its destroyed signal must not reach the frame's slot then.
+    if (m_pActiveView)
+        disconnect(m_pActiveView, &QObject::destroyed, this, nullptr);
+    m_pActiveView = nullptr;
 }
 
 void CFrameWnd::SetActiveView(CView *pView)
 {
     if (m_pActiveView == pView)
         return;
+    if (m_pActiveView)
+        disconnect(m_pActiveView, &QObject::destroyed, this, nullptr);
     m_pActiveView = pView;
     if (pView)
         // A view destroyed first must not be routed to afterwards.
