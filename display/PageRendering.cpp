@@ -1,5 +1,7 @@
 #include "display/PageBitmap.h"
 
+#include "framework/Dc.h"
+
 #include <utility>
 
 std::uint32_t CPageBitmap::Rotate(std::int32_t rotation)
@@ -14,5 +16,13 @@ std::uint32_t CPageBitmap::Rotate(std::int32_t rotation)
     }
     if (turned == 1 && (rotation == IMG_ROT_CW90 || rotation == IMG_ROT_CCW90))
         std::swap(m_size.cx, m_size.cy);
+    return imgGetLastError();
+}
+
+std::uint32_t CPageBitmap::Draw(CDC *pDC)
+{
+    if (!m_pDib)
+        return IMG_ERR_BAD_PARAM;
+    imgDrawDib(pDC ? pDC->GetSafeHdc() : nullptr, m_pDib, 0, 0, m_size.cx, m_size.cy);
     return imgGetLastError();
 }

@@ -1,6 +1,7 @@
 #include "display/PageBitmap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -97,12 +98,26 @@ struct SourceView
             return 0;
         return static_cast<std::size_t>(std::min<std::uint64_t>(span, bytes - start));
     }
+
+    // Whether all rows of the band are whole inside the buffer.
+    bool holds(std::uint64_t bandStart, std::uint32_t rows, std::size_t span) const
+    {
+        return inside(bandStart + (rows - 1) * width, span) == span;
+    }
 };
 
 template <typename Sum>
 void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
                 std::size_t span, Sum *sums)
 {
+    if (rows == 3 && source.holds(bandStart, rows, span)) {
+        const BYTE *a = source.pixels + bandStart;
+        const BYTE *b = a + source.width;
+        const BYTE *c = b + source.width;
+        for (std::size_t i = 0; i < span; ++i)
+            sums[i] = static_cast<Sum>(a[i] + b[i] + c[i]);
+        return;
+    }
     for (std::uint32_t j = 0; j < rows; ++j) {
         const std::uint64_t start = bandStart + j * source.width;
         const std::size_t n = source.inside(start, span);
@@ -123,6 +138,13 @@ void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t
 void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
                 std::size_t span, BYTE *mins)
 {
+    if (rows == 2 && source.holds(bandStart, rows, span)) {
+        const BYTE *a = source.pixels + bandStart;
+        const BYTE *b = a + source.width;
+        for (std::size_t i = 0; i < span; ++i)
+            mins[i] = std::min(a[i], b[i]);
+        return;
+    }
     std::fill(mins, mins + span, BYTE{255});
     for (std::uint32_t j = 0; j < rows; ++j) {
         const std::uint64_t start = bandStart + j * source.width;
@@ -133,14 +155,128 @@ void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t
     }
 }
 
-template <std::uint32_t K, typename Sum>
-void meanRow(const Sum *sums, const std::uint32_t *starts, std::uint32_t width,
+// Column starts of one call. Most zooms step by a whole number of columns (2 at
+// 50%, 3 at 33% of an even page), which lets the per-pixel pick run as a strided
+// copy instead of a table lookup.
+struct Columns
+{
+    std::vector<std::uint32_t> starts;
+    std::uint32_t step = 0; // 0: not a whole-number progression
+    std::size_t span = 0;   // source columns the boxes reach, from column 0
+};
+
+Columns planColumns(std::uint32_t width, double rx, std::uint32_t kx)
+{
+    Columns columns;
+    columns.starts = columnStarts(width, rx);
+    const std::vector<std::uint32_t> &starts = columns.starts;
+    columns.span = std::size_t{starts.back()} + kx; // starts never decrease
+    const std::uint32_t step = starts.size() > 1 ? starts[1] - starts[0] : 1;
+    bool regular = starts[0] == 0;
+    for (std::size_t x = 1; regular && x < starts.size(); ++x)
+        regular = starts[x] == x * step;
+    columns.step = regular ? step : 0;
+    return columns;
+}
+
+// out[x] = perColumn[starts[x]]
+void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out)
+{
+    const std::size_t width = columns.starts.size();
+    switch (columns.step) {
+    case 1:
+        std::memcpy(out, perColumn, width);
+        return;
+    case 2:
+        for (std::size_t x = 0; x < width; ++x)
+            out[x] = perColumn[2 * x];
+        return;
+    case 3:
+        for (std::size_t x = 0; x < width; ++x)
+            out[x] = perColumn[3 * x];
+        return;
+    default:
+        for (std::size_t x = 0; x < width; ++x)
+            out[x] = perColumn[columns.starts[x]];
+    }
+}
+
+// sum / d computed as ((sum * multiplier) >> 16) >> shift on 16-bit lanes, which
+// vectorises. Found once per call and checked against the division for every sum
+// a box can have; without an exact pair the scalar path runs.
+struct LaneDivider
+{
+    std::uint16_t multiplier = 0;
+    unsigned shift = 0;
+    bool exact = false;
+};
+
+bool dividesExactly(std::uint32_t divisor, std::uint32_t multiplier, unsigned shift)
+{
+    for (std::uint32_t sum = 0; sum <= 255 * divisor; ++sum)
+        if (((sum * multiplier) >> (16 + shift)) != sum / divisor)
+            return false;
+    return true;
+}
+
+// Shift 0 serves the usual boxes (up to 16 pixels) with one high multiply; larger
+// boxes need the shift, and boxes above 128 pixels have no exact pair.
+LaneDivider laneDivider(std::uint32_t divisor)
+{
+    if (divisor < 2 || divisor > 128)
+        return {};
+    const auto ceilLog2 = static_cast<unsigned>(std::bit_width(divisor - 1));
+    for (unsigned shift : {0u, ceilLog2 - 1}) {
+        const std::uint32_t multiplier = ((1u << (16 + shift)) + divisor - 1) / divisor;
+        if (multiplier <= 0xFFFF && dividesExactly(divisor, multiplier, shift))
+            return {static_cast<std::uint16_t>(multiplier), shift, true};
+    }
+    return {};
+}
+
+// The mean of the K-wide box starting at every column up to count.
+template <std::uint32_t K, bool Shifted>
+void meanPerColumn(const std::uint16_t *sums, std::size_t count, LaneDivider divide, BYTE *means)
+{
+    const std::uint16_t multiplier = divide.multiplier;
+    const unsigned shift = divide.shift;
+    for (std::size_t c = 0; c < count; ++c) {
+        std::uint16_t sum = sums[c];
+        for (std::uint32_t i = 1; i < K; ++i)
+            sum = static_cast<std::uint16_t>(sum + sums[c + i]);
+        const auto high = static_cast<std::uint16_t>((std::uint32_t{sum} * multiplier) >> 16);
+        means[c] = static_cast<BYTE>(Shifted ? high >> shift : high);
+    }
+}
+
+template <std::uint32_t K>
+void meanPerColumn(const std::uint16_t *sums, std::size_t count, LaneDivider divide, BYTE *means)
+{
+    if (divide.shift == 0)
+        meanPerColumn<K, false>(sums, count, divide, means);
+    else
+        meanPerColumn<K, true>(sums, count, divide, means);
+}
+
+// 0 where the K-wide box starting at the column holds a black pixel, else 255.
+template <std::uint32_t K> void blackPerColumn(const BYTE *mins, std::size_t count, BYTE *blacks)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        BYTE least = mins[c];
+        for (std::uint32_t i = 1; i < K; ++i)
+            least = std::min(least, mins[c + i]);
+        blacks[c] = least == 0 ? 0 : 255;
+    }
+}
+
+template <typename Sum>
+void meanRow(const Sum *sums, const std::uint32_t *starts, std::uint32_t width, std::uint32_t kx,
              const BoxDivider &divide, BYTE *out)
 {
     for (std::uint32_t x = 0; x < width; ++x) {
         const Sum *s = sums + starts[x];
         std::uint32_t total = 0;
-        for (std::uint32_t i = 0; i < K; ++i)
+        for (std::uint32_t i = 0; i < kx; ++i)
             total += s[i];
         out[x] = static_cast<BYTE>(divide(total));
     }
@@ -160,18 +296,6 @@ void wideMeanRow(const Sum *sums, std::size_t span, std::uint32_t *prefix,
         out[x] = static_cast<BYTE>(divide(prefix[starts[x] + kx] - prefix[starts[x]]));
 }
 
-template <std::uint32_t K>
-void blackRow(const BYTE *mins, const std::uint32_t *starts, std::uint32_t width, BYTE *out)
-{
-    for (std::uint32_t x = 0; x < width; ++x) {
-        const BYTE *m = mins + starts[x];
-        BYTE least = m[0];
-        for (std::uint32_t i = 1; i < K; ++i)
-            least = std::min(least, m[i]);
-        out[x] = least == 0 ? 0 : 255;
-    }
-}
-
 void wideBlackRow(const BYTE *mins, std::size_t span, std::uint32_t *prefix,
                   const std::uint32_t *starts, std::uint32_t width, std::uint32_t kx, BYTE *out)
 {
@@ -188,8 +312,7 @@ struct Reduction
     std::uint32_t width;
     double ry;
     BoxPlan box;
-    std::vector<std::uint32_t> starts;
-    std::size_t span;
+    Columns columns;
 
     // Walks the computed rows, handing each band's first address to makeRow.
     template <typename MakeRow> void walk(BYTE *out, MakeRow &&makeRow) const
@@ -203,46 +326,82 @@ struct Reduction
     }
 };
 
-template <typename Sum> void reduceMean(const Reduction &r, BYTE *out)
+// Boxes up to 4 wide whose sum fits 16 bits and divides exactly on 16-bit lanes:
+// per row, the column sums, then the mean at every column, then the pick.
+template <std::uint32_t K> void reduceMeanNarrow(const Reduction &r, LaneDivider divide, BYTE *out)
 {
-    std::vector<Sum> sums(r.span);
-    std::vector<std::uint32_t> prefix(r.box.kx > 4 ? r.span + 1 : 0);
-    const BoxDivider divide(r.box.kx * r.box.ky);
-    const std::uint32_t *starts = r.starts.data();
+    std::vector<std::uint16_t> sums(r.columns.span);
+    const std::size_t count = r.columns.span - K + 1;
+    std::vector<BYTE> means(count);
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
-        sumColumns(r.source, bandStart, r.box.ky, r.span, sums.data());
-        // Smoothing boxes are at least 3 wide.
-        switch (r.box.kx) {
-        case 3:
-            return meanRow<3>(sums.data(), starts, r.width, divide, row);
-        case 4:
-            return meanRow<4>(sums.data(), starts, r.width, divide, row);
-        default:
-            return wideMeanRow(sums.data(), r.span, prefix.data(), starts, r.width, r.box.kx,
-                               divide, row);
-        }
+        sumColumns(r.source, bandStart, r.box.ky, r.columns.span, sums.data());
+        meanPerColumn<K>(sums.data(), count, divide, means.data());
+        pickColumns(means.data(), r.columns, row);
     });
 }
 
-void reduceBlack(const Reduction &r, BYTE *out)
+template <typename Sum> void reduceMean(const Reduction &r, BYTE *out)
 {
-    std::vector<BYTE> mins(r.span);
-    std::vector<std::uint32_t> prefix(r.box.kx > 4 ? r.span + 1 : 0);
-    const std::uint32_t *starts = r.starts.data();
+    const std::size_t span = r.columns.span;
+    std::vector<Sum> sums(span);
+    std::vector<std::uint32_t> prefix(r.box.kx > 4 ? span + 1 : 0);
+    const BoxDivider divide(r.box.kx * r.box.ky);
+    const std::uint32_t *starts = r.columns.starts.data();
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
-        minColumns(r.source, bandStart, r.box.ky, r.span, mins.data());
-        switch (r.box.kx) {
-        case 1:
-            return blackRow<1>(mins.data(), starts, r.width, row);
-        case 2:
-            return blackRow<2>(mins.data(), starts, r.width, row);
-        case 3:
-            return blackRow<3>(mins.data(), starts, r.width, row);
-        case 4:
-            return blackRow<4>(mins.data(), starts, r.width, row);
-        default:
-            return wideBlackRow(mins.data(), r.span, prefix.data(), starts, r.width, r.box.kx, row);
-        }
+        sumColumns(r.source, bandStart, r.box.ky, span, sums.data());
+        if (r.box.kx > 4)
+            wideMeanRow(sums.data(), span, prefix.data(), starts, r.width, r.box.kx, divide, row);
+        else
+            meanRow(sums.data(), starts, r.width, r.box.kx, divide, row);
+    });
+}
+
+void reduceSmooth(const Reduction &r, BYTE *out)
+{
+    const LaneDivider lane = laneDivider(r.box.kx * r.box.ky);
+    if (lane.exact && r.box.kx == 3)
+        reduceMeanNarrow<3>(r, lane, out);
+    else if (lane.exact && r.box.kx == 4)
+        reduceMeanNarrow<4>(r, lane, out);
+    else if (r.box.ky <= 257) // 257 x 255 still fits 16 bits
+        reduceMean<std::uint16_t>(r, out);
+    else
+        reduceMean<std::uint32_t>(r, out);
+}
+
+template <std::uint32_t K> void reduceBlackNarrow(const Reduction &r, BYTE *out)
+{
+    std::vector<BYTE> mins(r.columns.span);
+    const std::size_t count = r.columns.span - K + 1;
+    std::vector<BYTE> blacks(count);
+    r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
+        minColumns(r.source, bandStart, r.box.ky, r.columns.span, mins.data());
+        blackPerColumn<K>(mins.data(), count, blacks.data());
+        pickColumns(blacks.data(), r.columns, row);
+    });
+}
+
+// Without smoothing only whether a box holds a 0 matters: the column minimums of
+// the band answer it for every box.
+void reduceSharp(const Reduction &r, BYTE *out)
+{
+    switch (r.box.kx) {
+    case 1:
+        return reduceBlackNarrow<1>(r, out);
+    case 2:
+        return reduceBlackNarrow<2>(r, out);
+    case 3:
+        return reduceBlackNarrow<3>(r, out);
+    case 4:
+        return reduceBlackNarrow<4>(r, out);
+    }
+    const std::size_t span = r.columns.span;
+    std::vector<BYTE> mins(span);
+    std::vector<std::uint32_t> prefix(span + 1);
+    r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
+        minColumns(r.source, bandStart, r.box.ky, span, mins.data());
+        wideBlackRow(mins.data(), span, prefix.data(), r.columns.starts.data(), r.width, r.box.kx,
+                     row);
     });
 }
 
@@ -275,23 +434,18 @@ std::uint32_t CPageBitmap::ScaleFrom(CPageBitmap &source, std::uint32_t width, s
     if (rx * ry > MAX_BOX_PIXELS)
         return IMG_ERR_BAD_PARAM;
 
-    Reduction r{{from.get(), sourceWidth, std::uint64_t{sourceWidth} * sourceHeight},
-                width,
-                ry,
-                planBox(rx, ry, height, smooth != 0),
-                columnStarts(width, rx),
-                0};
-    for (std::uint32_t start : r.starts)
-        r.span = std::max<std::size_t>(r.span, std::size_t{start} + r.box.kx);
-
+    const BoxPlan box = planBox(rx, ry, height, smooth != 0);
+    const Reduction r{{from.get(), sourceWidth, std::uint64_t{sourceWidth} * sourceHeight},
+                      width,
+                      ry,
+                      box,
+                      planColumns(width, rx, box.kx)};
     BYTE *out = target.get();
-    if (!smooth)
-        reduceBlack(r, out);
-    else if (r.box.ky <= 257) // 257 x 255 still fits 16 bits
-        reduceMean<std::uint16_t>(r, out);
+    if (smooth)
+        reduceSmooth(r, out);
     else
-        reduceMean<std::uint32_t>(r, out);
-    std::memset(out + std::size_t{r.box.computedRows} * width, 255,
-                std::size_t{r.box.whiteRows} * width);
+        reduceSharp(r, out);
+    std::memset(out + std::size_t{box.computedRows} * width, 255,
+                std::size_t{box.whiteRows} * width);
     return IMG_OK;
 }

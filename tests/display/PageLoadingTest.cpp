@@ -1,10 +1,12 @@
 #include "PageTestHelpers.h"
 
+#include "framework/Dc.h"
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
 #include "tests/support/FixtureWriter.h"
 #include "tests/support/TempDir.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -193,4 +195,25 @@ TEST(PageLoading, PrintPageInvertsEveryByteOfEveryRow)
     EXPECT_EQ(capture.text(), "** bad user param\n");
     EXPECT_EQ(page.m_pPixels, nullptr);
     EXPECT_EQ(page.m_pDib, nullptr);
+}
+
+TEST(PageLoading, PrintPageDrawsBlackWhereTheFaxIsBlack)
+{
+    TempDir dir;
+    BilevelImage image = makePatternImage(45, 12);
+    const std::string path = dir.file("print.tif");
+    ASSERT_TRUE(writeFaxTiff(path, image, {Compression::G4, Photometric::MinIsBlack}));
+    CPageBitmap page;
+    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), 0u);
+    QImage drawn(45, 12, QImage::Format_RGB32);
+    drawn.fill(QColor(10, 200, 30));
+    {
+        CDC dc;
+        dc.Attach(CreateDC(&drawn));
+        ASSERT_EQ(page.Draw(&dc), 0u);
+    }
+    for (std::uint32_t y = 0; y < 12; ++y)
+        for (std::uint32_t x = 0; x < 45; ++x)
+            ASSERT_EQ(drawn.pixel(x, y), image.pixel(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255))
+                << x << "," << y;
 }

@@ -1,5 +1,9 @@
 #include "PageTestHelpers.h"
 
+#include "framework/Dc.h"
+
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -58,4 +62,51 @@ TEST(PageRotation, EmptyPageIsRefused)
     CPageBitmap bitmap;
     EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), 5u);
     EXPECT_EQ(bitmap.m_size, CSize(0, 0));
+}
+
+namespace {
+
+// Draws the page onto a fresh image filled with a colour no page pixel has.
+std::uint32_t drawOnImage(CPageBitmap &page, QImage &image, bool canStretch = true)
+{
+    image = QImage(page.m_size.cx, page.m_size.cy, QImage::Format_RGB32);
+    image.fill(QColor(10, 200, 30));
+    CDC dc;
+    dc.Attach(CreateDC(&image));
+    if (!canStretch)
+        dc.GetSafeHdc()->rasterCaps &= ~RC_STRETCHDIB;
+    return page.Draw(&dc);
+}
+
+} // namespace
+
+TEST(PageDrawing, DrawsTheGreyPageOnePixelPerPixel)
+{
+    // 37 pixels: DIB rows padded to 40 bytes, so a wrong stride shears the page.
+    CPageBitmap page;
+    Bytes grey(37 * 23);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 7);
+    fillPage(page, 37, 23, grey);
+    ASSERT_EQ(page.MakeDib(), 0u);
+    QImage image;
+    ASSERT_EQ(drawOnImage(page, image), 0u);
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const int v = grey[y * 37 + x];
+            ASSERT_EQ(image.pixel(x, y), qRgb(v, v, v)) << x << "," << y;
+        }
+}
+
+TEST(PageDrawing, RefusesWithoutDibOrStretchingDevice)
+{
+    CPageBitmap page;
+    fillPage(page, 4, 3, Bytes(12, 255));
+    QImage image;
+    EXPECT_EQ(drawOnImage(page, image), 5u);
+    EXPECT_EQ(page.Draw(nullptr), 5u);
+    ASSERT_EQ(page.MakeDib(), 0u);
+    EXPECT_EQ(page.Draw(nullptr), 5u);
+    EXPECT_EQ(drawOnImage(page, image, false), 26u);
+    EXPECT_EQ(image.pixel(0, 0), qRgb(10, 200, 30));
 }

@@ -242,7 +242,8 @@ TEST(PageReduction, MatchesPlainWalkOnRandomPages)
 TEST(PageReduction, MatchesPlainWalkAtViewerZooms)
 {
     // Fax-shaped pages at 50%, 33% and fit widths, where the boxes the viewer uses
-    // meet the page's right edge and last rows; and boxes over 257 rows tall.
+    // meet the page's right edge and last rows; and narrow boxes of 40 and 160
+    // pixels and of over 257 rows, which take the other division paths.
     std::mt19937 random(7);
     struct Row
     {
@@ -251,7 +252,7 @@ TEST(PageReduction, MatchesPlainWalkAtViewerZooms)
     const Row rows[] = {{1728, 300, 864, 150},  {1728, 300, 576, 100}, {1728, 300, 784, 136},
                         {1726, 301, 863, 150},  {1726, 301, 575, 100}, {1728, 300, 1727, 299},
                         {1728, 300, 1728, 300}, {1000, 999, 999, 998}, {40, 700, 3, 2},
-                        {700, 40, 2, 1}};
+                        {700, 40, 2, 1},        {1000, 400, 250, 10},  {1000, 3000, 250, 10}};
     for (const Row &row : rows) {
         Bytes page(std::size_t{row.ws} * row.hs);
         for (auto &b : page)
