@@ -1,8 +1,10 @@
 #include "framework/FrameWnd.h"
 
 #include "framework/Document.h"
+#include "framework/StringResources.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 
 CFrameWnd::CFrameWnd(QWidget *parent)
     : QMainWindow(parent)
@@ -11,28 +13,22 @@ CFrameWnd::CFrameWnd(QWidget *parent)
 
 CFrameWnd::~CFrameWnd()
 {
+    // Child views die in the QWidget destructor, after this part of the frame is gone.
+    disconnect(m_activeViewDestroyed);
     if (CWinApp *pApp = AfxGetApp(); pApp && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = nullptr;
-    // The view, a child, is destroyed by the QWidget base after this object has stopped
-    // being a frame: its destroyed signal must not reach the frame's slot then.
-    if (m_pActiveView)
-        disconnect(m_pActiveView, &QObject::destroyed, this, nullptr);
-    m_pActiveView = nullptr;
 }
 
 void CFrameWnd::SetActiveView(CView *pView)
 {
     if (m_pActiveView == pView)
         return;
-    if (m_pActiveView)
-        disconnect(m_pActiveView, &QObject::destroyed, this, nullptr);
+    disconnect(m_activeViewDestroyed);
     m_pActiveView = pView;
     if (pView)
         // A view destroyed first must not be routed to afterwards.
-        connect(pView, &QObject::destroyed, this, [this, pView] {
-            if (m_pActiveView == pView)
-                m_pActiveView = nullptr;
-        });
+        m_activeViewDestroyed =
+            connect(pView, &QObject::destroyed, this, [this] { m_pActiveView = nullptr; });
 }
 
 CDocument *CFrameWnd::GetActiveDocument() const
@@ -46,10 +42,14 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
 {
     const CString appTitle = AfxGetAppName();
     CDocument *pDocument = GetActiveDocument();
-    if (bAddToTitle && pDocument && !pDocument->GetTitle().isEmpty())
-        setWindowTitle(pDocument->GetTitle() + QStringLiteral(" - ") + appTitle);
-    else
+    if (!bAddToTitle || !pDocument) {
         setWindowTitle(appTitle);
+        return;
+    }
+    CString title = pDocument->GetTitle();
+    if (title.isEmpty())
+        title = AfxLoadString(AFX_IDS_UNTITLED);
+    setWindowTitle(title + QStringLiteral(" - ") + appTitle);
 }
 
 BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo)

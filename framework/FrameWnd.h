@@ -38,8 +38,8 @@ public:
     // Switches the toolbar's tooltips; the application's main frame overrides it.
     virtual void ShowToolbarTips(BOOL bShow);
 
-    // Titles the window "document title - application title", or the application title alone
-    // without a document.
+    // Titles the window "document title - application title" ("Untitled" for a document
+    // without a title), or the application title alone without a document.
     virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
@@ -79,4 +79,5 @@ private:
     CView *m_pActiveView = nullptr;
     std::map<UINT, QAction *> m_commandActions;
     bool m_bInIdleUpdate = false;
+    QMetaObject::Connection m_activeViewDestroyed;
 };

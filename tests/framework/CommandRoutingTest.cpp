@@ -235,6 +235,8 @@ TEST(DocumentViews, UpdateAllViewsSkipsTheSender)
 TEST(DocumentViews, PathNameTitlesDocumentAndFrame)
 {
     Chain chain;
+    chain.frame.OnUpdateFrameTitle(TRUE);
+    EXPECT_EQ(chain.frame.windowTitle(), QStringLiteral("Untitled - Fax Viewer"));
     chain.document.SetPathName(QStringLiteral("/tmp/faxes/0042.tif"));
     EXPECT_EQ(chain.document.GetTitle(), QStringLiteral("0042.tif"));
     EXPECT_EQ(chain.document.GetPathName(), QStringLiteral("/tmp/faxes/0042.tif"));
