@@ -2,8 +2,7 @@
 
 #include <array>
 
-namespace
-{
+namespace {
 
 // Indexed by code; null where a code has no text of its own.
 constexpr std::array<const char *, 39> ERROR_TEXTS = {

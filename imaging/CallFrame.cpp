@@ -3,8 +3,7 @@
 
 #include "platform/ThreadLocal.h"
 
-namespace
-{
+namespace {
 
 struct StateNode
 {
@@ -81,10 +80,7 @@ ThreadStateRegistry &registry()
 
 } // namespace
 
-ThreadState *threadState()
-{
-    return registry().stateOfThisThread();
-}
+ThreadState *threadState() { return registry().stateOfThisThread(); }
 
 void setLastError(std::uint32_t code)
 {

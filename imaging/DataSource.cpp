@@ -8,8 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 // The most libtiff may take in one allocation for a page's tags and strip tables;
 // pages themselves are decoded into buffers of our own.
@@ -20,10 +19,7 @@ constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 256 * 1024 * 1024;
 constexpr std::uint64_t READ_BUDGET_FACTOR = 64;
 constexpr std::uint64_t READ_BUDGET_FLOOR = 1024 * 1024;
 
-SourceRef *refOf(thandle_t clientData)
-{
-    return static_cast<SourceRef *>(clientData);
-}
+SourceRef *refOf(thandle_t clientData) { return static_cast<SourceRef *>(clientData); }
 
 } // namespace
 
@@ -84,10 +80,7 @@ int SourceRef::sourceReadExact(void *buffer, std::size_t n)
     return sourceRead(buffer, n) == n ? 1 : 0;
 }
 
-int SourceRef::sourceWrite(const void *, std::size_t)
-{
-    return 0;
-}
+int SourceRef::sourceWrite(const void *, std::size_t) { return 0; }
 
 int SourceRef::sourceSeek(std::int64_t offset, int origin)
 {
@@ -149,24 +142,13 @@ toff_t tiffSeekProc(thandle_t clientData, toff_t offset, int whence)
     return source->sourceTell();
 }
 
-int tiffCloseProc(thandle_t)
-{
-    return 1;
-}
+int tiffCloseProc(thandle_t) { return 1; }
 
-toff_t tiffSizeProc(thandle_t clientData)
-{
-    return refOf(clientData)->sourceSize();
-}
+toff_t tiffSizeProc(thandle_t clientData) { return refOf(clientData)->sourceSize(); }
 
-int tiffMapProc(thandle_t, void **, toff_t *)
-{
-    return 0;
-}
+int tiffMapProc(thandle_t, void **, toff_t *) { return 0; }
 
-void tiffUnmapProc(thandle_t, void *, toff_t)
-{
-}
+void tiffUnmapProc(thandle_t, void *, toff_t) {}
 
 TIFF *openTiffOnSource(SourceRef &source, const char *mode)
 {

@@ -71,8 +71,7 @@ TIFF *openTiffOnSource(SourceRef &source, const char *mode);
 
 // Frame steps 1 to 5 for the entry points that take a handle: null is 5, a handle
 // that fails validation 38, otherwise the work's status becomes the last error.
-template <typename Result, typename Work>
-Result runFramedOnSource(DataSource *handle, Work &&work)
+template <typename Result, typename Work> Result runFramedOnSource(DataSource *handle, Work &&work)
 {
     if (!handle) {
         setLastError(IMG_ERR_BAD_PARAM);

@@ -6,8 +6,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 
 constexpr std::uint32_t DIB_HEADER_BYTES = sizeof(BITMAPINFOHEADER);
 
@@ -96,8 +95,9 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
         return nullptr;
     }
     std::uint64_t blockBytes = dibBlockBytes(width, height, entries, bitsPerPixel);
-    auto *header = blockBytes ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
-                              : nullptr;
+    auto *header = blockBytes
+                       ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
+                       : nullptr;
     if (!header) {
         status = IMG_ERR_NO_MEMORY;
         return nullptr;

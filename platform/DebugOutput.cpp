@@ -6,8 +6,7 @@
 #include <mutex>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::mutex g_sinkLock;
 
@@ -59,10 +58,7 @@ DebugOutputCapture::DebugOutputCapture()
     m_previous = SetDebugOutputSink([text](const char *line) { text->append(line); });
 }
 
-DebugOutputCapture::~DebugOutputCapture()
-{
-    SetDebugOutputSink(std::move(m_previous));
-}
+DebugOutputCapture::~DebugOutputCapture() { SetDebugOutputSink(std::move(m_previous)); }
 
 std::string DebugOutputCapture::text() const
 {

@@ -6,8 +6,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 
 struct BlockTable
 {
@@ -63,10 +62,7 @@ HGLOBAL GlobalFree(HGLOBAL hMem)
     return nullptr;
 }
 
-std::uint64_t GlobalAllocCallCount()
-{
-    return g_allocCalls.load();
-}
+std::uint64_t GlobalAllocCallCount() { return g_allocCalls.load(); }
 
 std::size_t GlobalLiveBlockCount()
 {

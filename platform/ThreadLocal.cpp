@@ -4,8 +4,7 @@
 #include <cerrno>
 #include <pthread.h>
 
-namespace
-{
+namespace {
 
 thread_local std::uint32_t t_lastError = 0;
 std::atomic<int> g_failTlsSet{0};
@@ -53,17 +52,8 @@ int TlsFree(std::uint32_t index)
     return pthread_key_delete(static_cast<pthread_key_t>(index)) == 0 ? 1 : 0;
 }
 
-std::uint32_t GetLastError()
-{
-    return t_lastError;
-}
+std::uint32_t GetLastError() { return t_lastError; }
 
-void SetLastError(std::uint32_t code)
-{
-    t_lastError = code;
-}
+void SetLastError(std::uint32_t code) { t_lastError = code; }
 
-void FailNextTlsSetValueForTesting(int count)
-{
-    g_failTlsSet.store(count);
-}
+void FailNextTlsSetValueForTesting(int count) { g_failTlsSet.store(count); }

@@ -26,11 +26,5 @@ struct CRITICAL_SECTION
 
 inline void InitializeCriticalSection(CRITICAL_SECTION *) {}
 inline void DeleteCriticalSection(CRITICAL_SECTION *) {}
-inline void EnterCriticalSection(CRITICAL_SECTION *section)
-{
-    section->mutex.lock();
-}
-inline void LeaveCriticalSection(CRITICAL_SECTION *section)
-{
-    section->mutex.unlock();
-}
+inline void EnterCriticalSection(CRITICAL_SECTION *section) { section->mutex.lock(); }
+inline void LeaveCriticalSection(CRITICAL_SECTION *section) { section->mutex.unlock(); }

@@ -8,8 +8,7 @@
 #include <sys/stat.h>
 #include <tiffio.h>
 
-namespace
-{
+namespace {
 
 // A minimal one-page bilevel TIFF written by libtiff itself.
 std::string writeTinyTiff(const TempDir &dir)

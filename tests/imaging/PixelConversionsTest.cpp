@@ -1,13 +1,12 @@
-#include "imaging/CallFrame.h"
 #include "imaging/PixelConversions.h"
+#include "imaging/CallFrame.h"
 #include "platform/GlobalMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::vector<RGBQUAD> grayTable()
 {
@@ -17,10 +16,7 @@ std::vector<RGBQUAD> grayTable()
     return table;
 }
 
-const BYTE *bytesOf(const BITMAPINFOHEADER *dib)
-{
-    return reinterpret_cast<const BYTE *>(dib);
-}
+const BYTE *bytesOf(const BITMAPINFOHEADER *dib) { return reinterpret_cast<const BYTE *>(dib); }
 
 } // namespace
 
