@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -190,6 +191,33 @@ TEST(TiffHostileFiles, TensOfThousandsOfDirectories)
     EXPECT_EQ(read.width, 24u);
     EXPECT_LT(read.seconds, CALL_SECONDS);
     EXPECT_EQ(readPage8(path, std::int32_t(pages)).code, IMG_ERR_BAD_PARAM);
+}
+
+TEST(TiffHostileFiles, DirectoriesOfThousandsOfJunkTags)
+{
+    // libtiff re-sorts its field table for every unknown tag: thousands of them
+    // cost seconds per open, so such directories are not read at all. A page with
+    // a few hundred private tags still reads.
+    TempDir dir;
+    for (std::uint32_t junk : {300u, 4000u}) {
+        for (std::uint32_t page : {0u, 1u}) {
+            RawTiffBuilder raw;
+            const std::uint32_t data = raw.addData(std::string(8, '\x0f'));
+            auto fields = RawTiffBuilder::bilevelPage(16, 4, COMPRESSION_NONE, data, 8);
+            auto withJunk = fields;
+            for (std::uint32_t i = 0; i < junk; ++i)
+                withJunk.push_back(shortField(std::uint16_t(40000 + i), 1));
+            const std::uint32_t second = raw.addDirectory(page == 1 ? withJunk : fields);
+            raw.setFirstDirectory(raw.addDirectory(page == 0 ? withJunk : fields, second));
+            const std::string what =
+                std::to_string(junk) + " junk tags on page " + std::to_string(page);
+            const std::uint32_t code = runAll(writeRaw(dir, "junk.tif", raw), page, what).first;
+            if (junk < 512)
+                EXPECT_EQ(code, IMG_OK) << what;
+            else
+                EXPECT_EQ(code, page == 0 ? IMG_ERR_FILE_OPEN : IMG_ERR_BAD_PARAM) << what;
+        }
+    }
 }
 
 TEST(TiffHostileFiles, EmptyAndHugePagesAreRefusedBeforeAllocating)
@@ -409,4 +437,17 @@ TEST(TiffHostileFiles, GoodPagesStillReadBesideBadOnes)
         EXPECT_EQ(firstDifferentRow(bits.pixels, good), -1) << index;
         EXPECT_EQ(readPage8(path, index).pixels, expectedBytes(good)) << index;
     }
+}
+
+TEST(TiffHostileFiles, EveryFuzzerFindingAnswersQuickly)
+{
+    // Inputs on which the fuzzer once found a crash, hang or oversized allocation.
+    std::size_t findings = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(PAGELOT_FUZZ_FINDINGS_DIR)) {
+        const std::string path = entry.path().string();
+        for (std::int32_t page = 0; page < 3; ++page)
+            runAll(path, page, entry.path().filename().string());
+        ++findings;
+    }
+    EXPECT_GT(findings, 0u);
 }

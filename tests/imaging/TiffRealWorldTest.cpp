@@ -27,6 +27,12 @@ struct ManifestRow
     std::string expected;
 };
 
+// Test names and failure messages show the file, not the record's bytes.
+void PrintTo(const ManifestRow &row, std::ostream *out)
+{
+    *out << row.file;
+}
+
 std::vector<ManifestRow> readManifest()
 {
     std::vector<ManifestRow> rows;
