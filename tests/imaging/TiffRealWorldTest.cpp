@@ -28,10 +28,7 @@ struct ManifestRow
 };
 
 // Test names and failure messages show the file, not the record's bytes.
-void PrintTo(const ManifestRow &row, std::ostream *out)
-{
-    *out << row.file;
-}
+void PrintTo(const ManifestRow &row, std::ostream *out) { *out << row.file; }
 
 std::vector<ManifestRow> readManifest()
 {
