@@ -2,9 +2,12 @@
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
 #include "tests/imaging/TiffTestSupport.h"
+#include "tests/support/RawTiffBuilder.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <tiffio.h>
 
 using namespace fixtures;
 
@@ -351,4 +354,25 @@ TEST(TiffDiagnostics, LibtiffMessagesGoToTheDebugOutputOnly)
     TIFFError("module", "%s %d", "formatted", 42);
     TIFFWarning(nullptr, "warned");
     EXPECT_EQ(capture.text(), "module: formatted 42\nwarned\n");
+}
+
+TEST(TiffDiagnostics, ReaderWarningsNeverReachTheConsole)
+{
+    // An unknown tag makes libtiff warn while the page is read.
+    TempDir dir;
+    RawTiffBuilder raw;
+    const std::uint32_t data = raw.addData(std::string(8, '\x0f'));
+    auto fields = RawTiffBuilder::bilevelPage(16, 4, COMPRESSION_NONE, data, 8);
+    fields.push_back(shortField(65000, 7));
+    raw.setFirstDirectory(raw.addDirectory(fields));
+    const std::string path = dir.write("warns.tif", raw.bytes());
+
+    DebugOutputCapture capture;
+    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(readPage1(path, 0).code, IMG_OK);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(capture.text().find("65000"), std::string::npos) << capture.text();
+    EXPECT_EQ(capture.text().back(), '\n');
 }
