@@ -166,8 +166,9 @@ std::uint32_t CPageBitmap::DoubleRows()
     const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
     std::uint64_t bytes = 0;
     BYTE *target = nullptr;
+    // Every byte is written below, so the block is not zero-filled first.
     if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && pageBytes(doubled, bytes))
-        target = static_cast<BYTE *>(GlobalAlloc(GPTR, bytes));
+        target = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, bytes));
     if (!target) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
         return IMG_ERR_NO_MEMORY;
