@@ -166,20 +166,22 @@ std::uint32_t CPageBitmap::DoubleRows()
     const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
     std::uint64_t bytes = 0;
     BYTE *target = nullptr;
+    // Every byte is written below, so the block is not zero-filled first.
     if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && pageBytes(doubled, bytes))
-        target = static_cast<BYTE *>(GlobalAlloc(GPTR, bytes));
+        target = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, bytes));
     if (!target) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
         return IMG_ERR_NO_MEMORY;
     }
     {
+        // Bottom row first, so the top of the page, which the reduction reads
+        // first, is what the cache still holds afterwards.
         PixelAccess source(*this);
         const std::size_t width = static_cast<std::size_t>(m_size.cx);
-        const BYTE *row = source.get();
-        BYTE *out = target;
-        for (std::int32_t r = 0; r < m_size.cy; ++r, row += width, out += 2 * width) {
-            std::memcpy(out, row, width);
-            std::memcpy(out + width, row, width);
+        for (std::size_t r = static_cast<std::size_t>(m_size.cy); r-- > 0;) {
+            const BYTE *row = source.get() + r * width;
+            std::memcpy(target + 2 * r * width, row, width);
+            std::memcpy(target + (2 * r + 1) * width, row, width);
         }
     }
     Free();

@@ -40,11 +40,18 @@ bool fitsSize(std::uint32_t width, std::uint32_t height)
     return width <= limit && height <= limit;
 }
 
-// The reader gives 1 where the page is black; the page keeps grey levels.
+// The reader gives 1 where the page is black; the page keeps grey levels. Done
+// from the last block to the first, so the top of the page, which the reduction
+// reads first, is what the cache still holds afterwards.
 void bitsToGreyLevels(BYTE *pixels, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        pixels[i] = pixels[i] == 0 ? 255 : 0;
+    constexpr std::size_t BLOCK_BYTES = 64 * 1024;
+    for (std::size_t end = count; end > 0;) {
+        const std::size_t start = end > BLOCK_BYTES ? end - BLOCK_BYTES : 0;
+        for (std::size_t i = start; i < end; ++i)
+            pixels[i] = pixels[i] == 0 ? 255 : 0;
+        end = start;
+    }
 }
 
 void invertBytes(BYTE *bytes, std::size_t count)

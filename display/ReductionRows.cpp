@@ -3,6 +3,16 @@
 #include <bit>
 #include <cstring>
 
+// The passes over whole rows are compiled for AVX2 and for the baseline processor
+// alike, and the loader picks what this processor runs; their kernels are inlined
+// into them. Integer arithmetic only, so both give the same bytes.
+#if defined(__x86_64__)
+#define ROW_PASS __attribute__((target_clones("avx2", "default")))
+#else
+#define ROW_PASS
+#endif
+#define KERNEL inline __attribute__((always_inline))
+
 namespace reduction {
 
 namespace {
@@ -16,7 +26,8 @@ bool dividesExactly(std::uint32_t divisor, std::uint32_t multiplier, unsigned sh
 }
 
 template <std::uint32_t K, bool Shifted>
-void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide, BYTE *means)
+KERNEL void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
+                            BYTE *means)
 {
     const std::uint16_t multiplier = divide.multiplier;
     const unsigned shift = divide.shift;
@@ -30,7 +41,8 @@ void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider d
 }
 
 template <std::uint32_t K>
-void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide, BYTE *means)
+KERNEL void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
+                            BYTE *means)
 {
     if (divide.shift == 0)
         meanPerColumnOf<K, false>(sums, count, divide, means);
@@ -38,7 +50,8 @@ void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider d
         meanPerColumnOf<K, true>(sums, count, divide, means);
 }
 
-template <std::uint32_t K> void blackPerColumnOf(const BYTE *mins, std::size_t count, BYTE *blacks)
+template <std::uint32_t K>
+KERNEL void blackPerColumnOf(const BYTE *mins, std::size_t count, BYTE *blacks)
 {
     for (std::size_t c = 0; c < count; ++c) {
         BYTE least = mins[c];
@@ -66,8 +79,8 @@ LaneDivider laneDivider(std::uint32_t divisor)
 }
 
 template <typename Sum>
-void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                std::size_t span, Sum *sums)
+KERNEL void foldColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                        std::size_t span, Sum *sums)
 {
     if (rows == 3 && source.holds(bandStart, rows, span)) {
         const BYTE *a = source.pixels + bandStart;
@@ -94,13 +107,20 @@ void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t
     }
 }
 
-template void sumColumns(const SourceView &, std::uint64_t, std::uint32_t, std::size_t,
-                         std::uint16_t *);
-template void sumColumns(const SourceView &, std::uint64_t, std::uint32_t, std::size_t,
-                         std::uint32_t *);
+ROW_PASS void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                         std::size_t span, std::uint16_t *sums)
+{
+    foldColumns(source, bandStart, rows, span, sums);
+}
 
-void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                std::size_t span, BYTE *mins)
+ROW_PASS void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                         std::size_t span, std::uint32_t *sums)
+{
+    foldColumns(source, bandStart, rows, span, sums);
+}
+
+ROW_PASS void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                         std::size_t span, BYTE *mins)
 {
     if (rows == 2 && source.holds(bandStart, rows, span)) {
         const BYTE *a = source.pixels + bandStart;
@@ -119,8 +139,8 @@ void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t
     }
 }
 
-void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t count,
-                   LaneDivider divide, BYTE *means)
+ROW_PASS void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t count,
+                            LaneDivider divide, BYTE *means)
 {
     if (kx == 3)
         meanPerColumnOf<3>(sums, count, divide, means);
@@ -128,7 +148,7 @@ void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t coun
         meanPerColumnOf<4>(sums, count, divide, means);
 }
 
-void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)
+ROW_PASS void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)
 {
     switch (kx) {
     case 1:
@@ -142,7 +162,7 @@ void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE 
     }
 }
 
-void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out)
+ROW_PASS void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out)
 {
     const std::size_t width = columns.starts.size();
     switch (columns.step) {

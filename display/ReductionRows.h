@@ -80,9 +80,10 @@ struct LaneDivider
 LaneDivider laneDivider(std::uint32_t divisor);
 
 // sums[c] / mins[c] over the band's rows for every column up to span.
-template <typename Sum>
 void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                std::size_t span, Sum *sums);
+                std::size_t span, std::uint16_t *sums);
+void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                std::size_t span, std::uint32_t *sums);
 void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
                 std::size_t span, BYTE *mins);
 

@@ -48,6 +48,11 @@ void resetForPage(CDC &dc, CPrintInfo &info)
 
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info)
 {
+    // An empty range prints nothing: starting the job would still give a sheet.
+    const UINT first = std::max(info.GetFromPage(), info.GetMinPage());
+    const UINT last = std::min(info.GetToPage(), info.GetMaxPage());
+    if (first > last)
+        return FALSE;
     QPainter painter;
     if (!painter.begin(&printer))
         return FALSE;
@@ -55,8 +60,6 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
     dc.Attach(CreatePainterDC(&painter));
     dc.m_bPrinting = TRUE;
 
-    const UINT first = std::max(info.GetFromPage(), info.GetMinPage());
-    const UINT last = std::min(info.GetToPage(), info.GetMaxPage());
     info.m_bContinuePrinting = TRUE;
     callbacks.OnBeginPrinting(&dc, &info);
     for (UINT page = first; page <= last && info.m_bContinuePrinting; ++page) {

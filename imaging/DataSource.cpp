@@ -21,6 +21,39 @@ constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 256 * 1024 * 1024;
 constexpr std::uint64_t READ_BUDGET_FACTOR = 64;
 constexpr std::uint64_t READ_BUDGET_FLOOR = 1024 * 1024;
 
+// libtiff re-sorts its whole field table for every unknown tag of a directory, so
+// a directory of thousands of junk tags costs quadratic time on every open. No
+// fax page has more than a few dozen tags.
+constexpr std::uint64_t MAX_DIRECTORY_ENTRIES = 512;
+
+// libtiff reads a directory as its entry count followed at once by all entries
+// (12 bytes each, 20 in BigTIFF).
+bool isOversizedDirectory(const SourceRef::EntryCount &count, std::uint64_t size)
+{
+    const std::uint64_t entryBytes = count.bytes == 2 ? 12 : count.bytes == 8 ? 20 : 0;
+    if (entryBytes == 0)
+        return false;
+    for (std::uint64_t entries : {count.littleEndian, count.bigEndian}) {
+        if (entries > MAX_DIRECTORY_ENTRIES && size % entryBytes == 0
+            && size / entryBytes == entries)
+            return true;
+    }
+    return false;
+}
+
+void noteEntryCount(SourceRef::EntryCount &count, const void *buffer, std::uint64_t size)
+{
+    count = SourceRef::EntryCount{};
+    if (size != 2 && size != 8)
+        return;
+    const auto *bytes = static_cast<const std::uint8_t *>(buffer);
+    count.bytes = static_cast<std::size_t>(size);
+    for (std::size_t i = 0; i < count.bytes; ++i) {
+        count.littleEndian |= std::uint64_t(bytes[i]) << (8 * i);
+        count.bigEndian = (count.bigEndian << 8) | bytes[i];
+    }
+}
+
 SourceRef *refOf(thandle_t clientData) { return static_cast<SourceRef *>(clientData); }
 
 } // namespace
@@ -124,8 +157,15 @@ tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size)
     auto n = static_cast<std::uint64_t>(size);
     if (n > source->readBudget())
         return 0;
+    if (isOversizedDirectory(source->lastEntryCount(), n)) {
+        source->lastEntryCount() = SourceRef::EntryCount{};
+        return 0;
+    }
     source->setReadBudget(source->readBudget() - n);
-    return source->sourceReadExact(buffer, static_cast<std::size_t>(n)) ? size : 0;
+    if (!source->sourceReadExact(buffer, static_cast<std::size_t>(n)))
+        return 0;
+    noteEntryCount(source->lastEntryCount(), buffer, n);
+    return size;
 }
 
 tmsize_t tiffWriteProc(thandle_t clientData, void *buffer, tmsize_t size)

@@ -52,9 +52,21 @@ public:
     void setReadBudget(std::uint64_t bytes) { m_readBudget = bytes; }
     std::uint64_t readBudget() const { return m_readBudget; }
 
+    // The value of libtiff's last read if it could be a directory's entry count (2
+    // bytes, 8 in BigTIFF), in both byte orders; tiffReadProc refuses the entries
+    // that follow when there are absurdly many.
+    struct EntryCount
+    {
+        std::size_t bytes = 0;
+        std::uint64_t littleEndian = 0;
+        std::uint64_t bigEndian = 0;
+    };
+    EntryCount &lastEntryCount() { return m_lastEntryCount; }
+
 private:
     DataSource *m_source;
     std::uint64_t m_readBudget = UINT64_MAX;
+    EntryCount m_lastEntryCount;
 };
 
 tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size);

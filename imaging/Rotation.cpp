@@ -157,6 +157,24 @@ __attribute__((target("avx2"))) void turnBlock32(const BYTE *from, std::ptrdiff_
     }
 }
 
+// Reverses the first bytes of the result side 32 at a time: each load from the
+// far end is reversed within its lanes, then the lanes swap. Returns how many
+// bytes it wrote.
+__attribute__((target("avx2"))) std::size_t reverseBytes32(const BYTE *source, BYTE *result,
+                                                           std::size_t count)
+{
+    const __m256i reverseLane =
+        _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11,
+                         10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    std::size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(source + count - 32 - i));
+        v = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverseLane), 0x4E);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(result + i), v);
+    }
+    return i;
+}
+
 bool hasAvx2()
 {
     static const bool available = __builtin_cpu_supports("avx2");
@@ -166,10 +184,11 @@ bool hasAvx2()
 bool hasAvx2() { return false; }
 #endif
 
-// Bands of 64 source rows: every result row gets 64 contiguous bytes per band,
-// a whole cache line, while the band's source rows stream through. Clockwise the
-// block's source rows are taken bottom first, so that each result row runs from
-// the lowest source row up.
+// Bands of 256 source rows, walked in strips of 16 or 32 columns: each strip
+// writes 256 contiguous bytes to each of its result rows, and the other half of
+// every source cache line it reads is still cached for the next strip. Clockwise
+// the block's source rows are taken bottom first, so that each result row runs
+// from the lowest source row up.
 void turnBytes(const QuarterTurn &turn)
 {
     const std::size_t w = turn.width, h = turn.height;
@@ -178,8 +197,8 @@ void turnBytes(const QuarterTurn &turn)
     const std::ptrdiff_t fromStride = turn.clockwise ? -std::ptrdiff_t(w) : std::ptrdiff_t(w);
     const std::ptrdiff_t toStride = turn.clockwise ? std::ptrdiff_t(h) : -std::ptrdiff_t(h);
     const bool wide = hasAvx2();
-    for (std::size_t y0 = 0; y0 < fullHeight; y0 += 64) {
-        const std::size_t y1 = std::min(fullHeight, y0 + 64);
+    for (std::size_t y0 = 0; y0 < fullHeight; y0 += 256) {
+        const std::size_t y1 = std::min(fullHeight, y0 + 256);
         for (std::size_t x0 = 0; x0 < fullWidth;) {
             const std::size_t span = wide && x0 + 32 <= fullWidth ? 32 : 16;
             for (std::size_t y = y0; y < y1; y += 16) {
@@ -245,6 +264,10 @@ void reversePixels(const BYTE *source, BYTE *result, std::size_t count, std::siz
 void reverseBytes(const BYTE *source, BYTE *result, std::size_t count)
 {
     std::size_t i = 0;
+#ifdef PAGELOT_AVX2_KERNEL
+    if (hasAvx2())
+        i = reverseBytes32(source, result, count);
+#endif
     for (; i + 8 <= count; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, source + count - 8 - i, 8);

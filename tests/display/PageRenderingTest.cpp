@@ -40,23 +40,6 @@ TEST(PageRotation, SwapsSizeOnlyAfterQuarterTurns)
     }
 }
 
-TEST(PageRotation, TurnsComposeBackToThePage)
-{
-    CPageBitmap bitmap;
-    Bytes page(7 * 5);
-    for (std::size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<std::uint8_t>(i);
-    fillPage(bitmap, 7, 5, page);
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), 0u);
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), 0u);
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_180), 0u);
-    EXPECT_EQ(bitmap.m_size, CSize(7, 5));
-    EXPECT_EQ(pageBytes(bitmap), page);
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CCW90), 0u);
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), 0u);
-    EXPECT_EQ(pageBytes(bitmap), page);
-}
-
 TEST(PageRotation, EmptyPageIsRefused)
 {
     CPageBitmap bitmap;

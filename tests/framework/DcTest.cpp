@@ -283,3 +283,23 @@ TEST(DeviceContext, ForeignPainterGetsItsTransformBack)
     EXPECT_TRUE(painter.isActive());
     EXPECT_EQ(painter.worldTransform(), QTransform::fromTranslate(2, 3));
 }
+
+TEST(DeviceContext, PrinterMappingSizesAPageByItsResolution)
+{
+    // A 1728 x 1100 page at 204 x 98 dpi, window extent (216, 105), on a 600 dpi
+    // device: 8 inches across, 10.48 down.
+    QImage printer = makeDevice(4, 4);
+    printer.setDotsPerMeterX(23622);
+    printer.setDotsPerMeterY(23622);
+    CDC dc;
+    dc.Attach(CreateIC(&printer));
+    dc.SetMapMode(MM_ANISOTROPIC);
+    dc.SetWindowExt(216, 105);
+    dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), dc.GetDeviceCaps(LOGPIXELSY));
+    CRect page(0, 0, 1728, 1100);
+    dc.LPtoDP(&page);
+    EXPECT_EQ(page, CRect(0, 0, 4800, 6286));
+    CRect sheet(0, 0, 4800, 6300);
+    dc.DPtoLP(&sheet);
+    EXPECT_EQ(sheet, CRect(0, 0, 1728, 1103));
+}

@@ -1,6 +1,7 @@
 #include "framework/Printing.h"
 #include "tests/support/TempDir.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -113,6 +114,21 @@ TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
     EXPECT_LT(qGray(sheet.pixel(25, 15)), 64);
     EXPECT_GT(qGray(sheet.pixel(15, 15)), 192);
     EXPECT_GT(qGray(sheet.pixel(25, 25)), 192);
+}
+
+TEST(Printing, EmptyRangeStartsNoJob)
+{
+    TempDir dir;
+    const std::string pdf = dir.file("none.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, pdf);
+    CPrintInfo info;
+    info.SetMaxPage(3);
+    info.SetPageRange(3, 2);
+    RecordingCallbacks callbacks;
+    EXPECT_FALSE(RunPrintLoop(printer, callbacks, info));
+    EXPECT_TRUE(callbacks.calls.empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
 }
 
 TEST(Printing, DialogRangeChoosesThePages)

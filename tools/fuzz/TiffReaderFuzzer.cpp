@@ -12,10 +12,6 @@
 
 namespace {
 
-// Pages are read one call at a time by the viewer; past this many the fuzzer
-// would only measure the walk along the directory chain again and again.
-constexpr std::uint32_t MAX_PAGES_READ = 24;
-
 std::string inputPath()
 {
     static std::string path = [] {
@@ -72,8 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::int32_t bits = 0;
     TiffResolution resolution;
     imgGetTiffInfo(source, &width, &height, &bits, &resolution);
-    std::uint32_t last = pages < MAX_PAGES_READ ? pages : MAX_PAGES_READ;
-    for (std::uint32_t page = 0; page <= last; ++page) {
+    // The first pages, the last one and one past it: the viewer reads one page per
+    // call, so more pages per input would only slow the search down.
+    for (std::uint32_t page : {0u, 1u, pages > 2 ? pages - 1 : 2u, pages > 2 ? pages : 3u}) {
         readPage(source, std::int32_t(page), false);
         readPage(source, std::int32_t(page), true);
     }

@@ -1,0 +1,102 @@
+#include "tests/imaging/HostileTiff.h"
+
+#include "platform/GlobalMemory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <tiffio.h>
+
+using namespace fixtures;
+
+namespace {
+
+const std::set<std::uint32_t> &readerCodes()
+{
+    static const std::set<std::uint32_t> codes{IMG_OK,
+                                               IMG_ERR_NO_MEMORY,
+                                               IMG_ERR_FILE_OPEN,
+                                               IMG_ERR_FILE_READ,
+                                               IMG_ERR_BAD_PARAM,
+                                               IMG_ERR_BIT_DEPTH};
+    return codes;
+}
+
+} // namespace
+
+std::pair<std::uint32_t, std::uint32_t> runAll(const std::string &path, std::int32_t page,
+                                               const std::string &what)
+{
+    const std::size_t live = GlobalLiveBlockCount();
+    std::uint32_t code = 0;
+    double seconds = 0.0;
+    pageCount(path, &code, &seconds);
+    EXPECT_TRUE(code == IMG_OK || code == IMG_ERR_INVALID_TIFF) << what << " count " << code;
+    EXPECT_LT(seconds, CALL_SECONDS) << what;
+    InfoRead info = tiffInfo(path);
+    EXPECT_TRUE(info.code == IMG_OK || info.code == IMG_ERR_INVALID_TIFF) << what;
+    PageRead bytes = readPage8(path, page);
+    PageRead bits = readPage1(path, page);
+    for (const PageRead *read : {&bytes, &bits}) {
+        EXPECT_TRUE(readerCodes().count(read->code)) << what << " code " << read->code;
+        EXPECT_EQ(read->returnedBlock, read->code == IMG_OK) << what;
+        EXPECT_LT(read->seconds, CALL_SECONDS) << what;
+    }
+    if (bytes.code == IMG_OK) {
+        EXPECT_EQ(bytes.pixels.size(), std::size_t(bytes.width) * bytes.height) << what;
+        EXPECT_EQ(bits.pixels.size(), std::size_t((bits.width + 7) / 8) * bits.height) << what;
+    }
+    EXPECT_EQ(GlobalLiveBlockCount(), live) << what;
+    EXPECT_EQ(bytes.code, bits.code) << what;
+    return {bytes.code, bits.code};
+}
+
+std::string writeRaw(const TempDir &dir, const std::string &name, const RawTiffBuilder &raw)
+{
+    return dir.write(name, raw.bytes());
+}
+
+RawTiffBuilder onePage(const std::string &data,
+                       const std::function<void(std::vector<RawField> &, std::uint32_t)> &edit)
+{
+    RawTiffBuilder raw;
+    const std::uint32_t offset = raw.addData(data);
+    std::vector<RawField> fields =
+        RawTiffBuilder::bilevelPage(16, 4, COMPRESSION_NONE, offset, std::uint32_t(data.size()));
+    edit(fields, offset);
+    raw.setFirstDirectory(raw.addDirectory(fields));
+    return raw;
+}
+
+void replaceField(std::vector<RawField> &fields, const RawField &field)
+{
+    for (RawField &existing : fields) {
+        if (existing.tag == field.tag) {
+            existing = field;
+            return;
+        }
+    }
+    fields.push_back(field);
+}
+
+void removeField(std::vector<RawField> &fields, std::uint16_t tag)
+{
+    std::erase_if(fields, [tag](const RawField &field) { return field.tag == tag; });
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string noise(std::size_t bytes, std::uint32_t seed)
+{
+    std::string data(bytes, '\0');
+    for (char &c : data) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return data;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// Helpers of the hostile-file tests: every entry point run over one file with its
+// answers checked, and raw files built field by field.
+
+#include "tests/imaging/TiffTestSupport.h"
+#include "tests/support/RawTiffBuilder.h"
+#include "tests/support/TempDir.h"
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+constexpr double CALL_SECONDS = 2.0;
+
+// Runs page count, page information and both readers over the file, expecting
+// codes of their tables, quick answers, matching results and no leaked block.
+// Returns the byte and bit readers' codes for `page`.
+std::pair<std::uint32_t, std::uint32_t> runAll(const std::string &path, std::int32_t page,
+                                               const std::string &what);
+
+std::string writeRaw(const TempDir &dir, const std::string &name,
+                     const fixtures::RawTiffBuilder &raw);
+// A one-page file of 16 x 4 pixels with `data` as its strip, its fields edited.
+fixtures::RawTiffBuilder
+onePage(const std::string &data,
+        const std::function<void(std::vector<fixtures::RawField> &, std::uint32_t)> &edit);
+void replaceField(std::vector<fixtures::RawField> &fields, const fixtures::RawField &field);
+void removeField(std::vector<fixtures::RawField> &fields, std::uint16_t tag);
+std::string readFile(const std::string &path);
+std::string noise(std::size_t bytes, std::uint32_t seed);
