@@ -19,6 +19,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
 pagelot="$1"; fax="$2"; work="$3"
+touch "$work/started"
 title="$(basename "$fax") - Fax Viewer"
 
 "$pagelot" "$fax" >"$work/pagelot.log" 2>&1 &
@@ -61,7 +62,17 @@ wait "$pid" || status=$?
 [[ $status -eq 0 ]] || { echo "pagelot exited with $status"; cat "$work/pagelot.log"; exit 1; }
 INSIDE
 
-xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/inside.sh" "$pagelot" "$fax" "$work"
+# Other test runs may start X servers at the same time: begin the search for a free display
+# at a random number, and try again when the server itself did not come up.
+for attempt in 1 2 3; do
+    status=0
+    xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1280x1024x24' \
+        bash "$work/inside.sh" "$pagelot" "$fax" "$work" || status=$?
+    [[ -e "$work/started" ]] && break
+    echo "Xvfb did not start (attempt $attempt)"
+done
+[[ -e "$work/started" ]] || exit 1
+[[ $status -eq 0 ]] || exit "$status"
 
 settings="$XDG_CONFIG_HOME/Brackwater Systems/Fax Viewer.conf"
 grep -q '^\[BarState\]' "$settings" || { echo "bar layout not saved on close"; exit 1; }
