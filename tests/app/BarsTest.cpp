@@ -207,6 +207,24 @@ TEST_F(AppTest, BarLayoutIsSavedOnCloseAndRestoredAtTheNextStart)
     EXPECT_FALSE(pFrame->GetStatusBar().isHidden());
 }
 
+TEST_F(AppTest, AFloatingToolbarIsRestoredFloatingAtItsPlace)
+{
+    CMainFrame *pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    CToolBar &bar = pFrame->GetToolBar();
+    // What dragging the bar off the frame leaves: a tool window of its own.
+    bar.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    bar.move(310, 220);
+    bar.show();
+    ASSERT_TRUE(bar.isFloating());
+    Close();
+
+    pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_TRUE(pFrame->GetToolBar().isFloating());
+    EXPECT_EQ(pFrame->GetToolBar().pos(), QPoint(310, 220));
+}
+
 TEST_F(AppTest, ADamagedBarLayoutLeavesTheDefaults)
 {
     WriteSetting(QStringLiteral("BarState/Layout"), QByteArray("\x00\x01garbage", 9));
