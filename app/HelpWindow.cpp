@@ -48,6 +48,8 @@ CHelpWindow::CHelpWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program even while help is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(tr("Fax Viewer Help"));
     m_pContents = new QListWidget;
     m_pBrowser = new TopicBrowser(m_chm, this);

@@ -124,6 +124,7 @@ TEST_F(AppTest, HelpOpensTheCompiledTopicsFromTheProgramFolder)
     CHelpWindow *pHelp = m_pApp->GetHelpWindow();
     ASSERT_NE(pHelp, nullptr);
     EXPECT_TRUE(pHelp->isVisible());
+    EXPECT_FALSE(pHelp->testAttribute(Qt::WA_QuitOnClose));
     EXPECT_EQ(pHelp->windowTitle(), QStringLiteral("Fax Viewer Help"));
     EXPECT_EQ(pHelp->CurrentTopic(), QStringLiteral("/index.htm"));
     EXPECT_TRUE(pHelp->Browser()->toPlainText().contains(QStringLiteral("Fax Viewer shows")));
