@@ -93,6 +93,8 @@ std::int32_t imgRotateBuffer(BYTE *pixels, std::uint32_t width, std::uint32_t he
                              std::int32_t rotation, std::uint32_t bytesPerPixel);
 
 // Draws the whole packed DIB stretched into the rectangle. 1 when the device drew
-// every row. 0 with 5 (null DIB or device context) or 26 (device cannot stretch DIBs).
+// every row. 0 with 5 (null DIB or device context; a DIB other than uncompressed,
+// bottom-up 1, 8 or 24 bits; table or rows past the end of its global block) or 26
+// (device cannot stretch DIBs). Built in library imaging_draw, which links the framework.
 std::int32_t imgDrawDib(HDC deviceContext, const BITMAPINFOHEADER *dib, std::int32_t x,
                         std::int32_t y, std::int32_t destWidth, std::int32_t destHeight);

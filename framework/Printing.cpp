@@ -1,0 +1,108 @@
+#include "framework/Printing.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace {
+
+PrintDialogHook &printDialogHook()
+{
+    static PrintDialogHook hook;
+    return hook;
+}
+
+PrintPreviewHook &printPreviewHook()
+{
+    static PrintPreviewHook hook;
+    return hook;
+}
+
+BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(int(info.GetMinPage()), int(info.GetMaxPage()));
+    if (dialog.exec() != QDialog::Accepted)
+        return FALSE;
+    if (printer.printRange() == QPrinter::PageRange)
+        info.SetPageRange(UINT(printer.fromPage()), UINT(printer.toPage()));
+    else
+        info.SetPageRange(0, 0);
+    return TRUE;
+}
+
+// A new sheet starts from the device's own coordinates, as a printer's page does.
+void resetForPage(CDC &dc, CPrintInfo &info)
+{
+    dc.SetMapMode(MM_TEXT);
+    dc.SetWindowOrg(0, 0);
+    dc.SetViewportOrg(0, 0);
+    info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+}
+
+} // namespace
+
+BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info)
+{
+    // An empty range prints nothing: starting the job would still give a sheet.
+    const UINT first = std::max(info.GetFromPage(), info.GetMinPage());
+    const UINT last = std::min(info.GetToPage(), info.GetMaxPage());
+    if (first > last)
+        return FALSE;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return FALSE;
+    CDC dc;
+    dc.Attach(CreatePainterDC(&painter));
+    dc.m_bPrinting = TRUE;
+
+    info.m_bContinuePrinting = TRUE;
+    callbacks.OnBeginPrinting(&dc, &info);
+    for (UINT page = first; page <= last && info.m_bContinuePrinting; ++page) {
+        if (page != first && !printer.newPage())
+            break;
+        info.m_nCurPage = page;
+        resetForPage(dc, info);
+        callbacks.OnPrepareDC(&dc, &info);
+        callbacks.OnPrint(&dc, &info);
+    }
+    callbacks.OnEndPrinting(&dc, &info);
+    DeleteDC(dc.Detach());
+    return painter.end() ? TRUE : FALSE;
+}
+
+BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
+{
+    if (!info)
+        return FALSE;
+    if (info->m_bPreview)
+        return TRUE;
+    if (const PrintDialogHook &hook = printDialogHook())
+        return hook(printer, *info);
+    return showPrintDialog(printer, *info, parent);
+}
+
+void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
+                     QWidget *parent)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter *previewPrinter) {
+                         info.m_bPreview = TRUE;
+                         info.SetPageRange(0, 0);
+                         RunPrintLoop(*previewPrinter, callbacks, info);
+                         info.m_bPreview = FALSE;
+                     });
+    if (const PrintPreviewHook &hook = printPreviewHook())
+        hook(dialog);
+    else
+        dialog.exec();
+}
+
+void SetPrintDialogHook(PrintDialogHook hook) { printDialogHook() = std::move(hook); }
+
+void SetPrintPreviewHook(PrintPreviewHook hook) { printPreviewHook() = std::move(hook); }

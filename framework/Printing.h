@@ -1,0 +1,83 @@
+#pragma once
+
+// Printing and print preview as the framework offers them to a view: the print
+// information record, the print dialog, and one page loop that drives both the
+// printer and the preview.
+
+#include "framework/Dc.h"
+#include "framework/Geometry.h"
+#include "platform/WinTypes.h"
+
+#include <functional>
+
+class QPrinter;
+class QPrintPreviewDialog;
+class QWidget;
+
+// Pages are counted from 1. The dialog offers GetMinPage() to GetMaxPage(); the
+// range chosen there is GetFromPage() to GetToPage().
+class CPrintInfo
+{
+public:
+    void SetMinPage(UINT page) { m_nMinPage = page; }
+    void SetMaxPage(UINT page) { m_nMaxPage = page; }
+    UINT GetMinPage() const { return m_nMinPage; }
+    UINT GetMaxPage() const { return m_nMaxPage; }
+    UINT GetFromPage() const { return m_nFromPage ? m_nFromPage : m_nMinPage; }
+    UINT GetToPage() const { return m_nToPage ? m_nToPage : m_nMaxPage; }
+    void SetPageRange(UINT from, UINT to)
+    {
+        m_nFromPage = from;
+        m_nToPage = to;
+    }
+
+    UINT m_nCurPage = 1;
+    BOOL m_bPreview = FALSE;
+    // Cleared by OnPrepareDC or OnPrint to end the loop after the current page.
+    BOOL m_bContinuePrinting = TRUE;
+    // The printable area of the sheet in logical units, set before each OnPrint.
+    CRect m_rectDraw;
+
+private:
+    UINT m_nMinPage = 1;
+    UINT m_nMaxPage = 0xFFFF;
+    UINT m_nFromPage = 0; // 0: the whole range
+    UINT m_nToPage = 0;
+};
+
+// What the loop calls, in this order: OnBeginPrinting once, then for every page
+// OnPrepareDC and OnPrint, then OnEndPrinting once.
+class CPrintCallbacks
+{
+public:
+    virtual ~CPrintCallbacks() = default;
+    virtual void OnBeginPrinting(CDC *, CPrintInfo *) {}
+    virtual void OnPrepareDC(CDC *, CPrintInfo *) {}
+    virtual void OnPrint(CDC *dc, CPrintInfo *info) = 0;
+    virtual void OnEndPrinting(CDC *, CPrintInfo *) {}
+};
+
+// Prints GetFromPage() to GetToPage() (kept within the minimum and maximum), one
+// sheet per page, with a device context whose output and attribute handle are the
+// printer: GetDeviceCaps(LOGPIXELSX) is the printer's resolution. Each sheet starts
+// in MM_TEXT with both origins at 0. FALSE, with no callback made, when the range
+// is empty or the printer cannot start.
+BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info);
+
+// Shows the print dialog for the printer with the range GetMinPage() to
+// GetMaxPage(), and stores the range chosen. FALSE when the user cancels. In
+// preview no dialog is shown.
+BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent = nullptr);
+
+// Shows the printer's preview of every page from GetMinPage() to GetMaxPage(),
+// each sheet drawn by the same loop; m_bPreview is set while it runs.
+void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
+                     QWidget *parent = nullptr);
+
+// Seams for headless runs: a replacement for the print dialog (return FALSE to
+// cancel; it may set the page range) and for showing the preview dialog (instead
+// of its modal exec). An empty function restores the real dialog.
+using PrintDialogHook = std::function<BOOL(QPrinter &printer, CPrintInfo &info)>;
+using PrintPreviewHook = std::function<void(QPrintPreviewDialog &dialog)>;
+void SetPrintDialogHook(PrintDialogHook hook);
+void SetPrintPreviewHook(PrintPreviewHook hook);
