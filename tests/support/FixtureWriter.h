@@ -1,7 +1,15 @@
 #pragma once
 
 // Fax TIFFs for tests and benchmarks, written at run time through libtiff's own
-// writing API from an in-memory bilevel image.
+// writing API from an in-memory bilevel image:
+//
+//     TempDir dir;
+//     fixtures::BilevelImage page = fixtures::makeTextPage(1728, 1100);
+//     fixtures::FaxTiffOptions options;
+//     options.compression = fixtures::Compression::G3OneD;
+//     fixtures::writeFaxTiff(dir.file("normal.tif"), {{page, 204.0, 98.0}}, options);
+//
+// Reading it back with imgReadTiffPage1 gives page.rows within the width.
 
 #include <cstdint>
 #include <string>
