@@ -163,11 +163,11 @@ std::uint32_t CPageBitmap::DoubleRows()
     if (!m_pPixels)
         return IMG_ERR_NO_MEMORY;
     const std::int64_t doubledHeight = 2 * static_cast<std::int64_t>(m_size.cy);
-    const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
-    std::uint64_t bytes = 0;
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(m_size.cx) * static_cast<std::uint64_t>(doubledHeight);
     BYTE *target = nullptr;
     // Every byte is written below, so the block is not zero-filled first.
-    if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && pageBytes(doubled, bytes))
+    if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && bytes <= IMG_MAX_BLOCK_BYTES)
         target = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, bytes));
     if (!target) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
@@ -184,6 +184,7 @@ std::uint32_t CPageBitmap::DoubleRows()
             std::memcpy(target + (2 * r + 1) * width, row, width);
         }
     }
+    const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
     Free();
     m_pPixels = target;
     m_size = doubled;

@@ -159,17 +159,32 @@ TEST(PageBitmap, DoubleRowsWritesEveryRowTwice)
     EXPECT_EQ(empty.m_pPixels, nullptr);
 }
 
-TEST(PageBitmap, DoubleRowsRefusesHeightsPastTheLimitAndKeepsThePage)
+TEST(PageBitmap, DoubleRowsRefusesSizesPastTheLimitAndKeepsThePage)
 {
-    // 1 x 1100000000 doubled is past the block limit: refused before allocating.
-    CPageBitmap page;
-    fillPage(page, 1, 1, {7});
-    page.m_size = CSize(1, 1100000000); // only the size is consulted before allocating
-    const auto allocations = GlobalAllocCallCount();
-    EXPECT_EQ(page.DoubleRows(), 1u);
-    EXPECT_EQ(GlobalAllocCallCount(), allocations);
-    EXPECT_NE(page.m_pPixels, nullptr);
-    page.m_size = CSize(1, 1);
+    // Only the size is consulted before allocating, so a one-byte page can stand
+    // for a huge one: a doubled height past 32 bits, and a block past the limit.
+    struct Row
+    {
+        CSize size;
+        const char *trace;
+    };
+    const Row rows[] = {
+        {CSize(1, 1100000000), "Failed to allocate 2200000000 BYTEs\n"},
+        {CSize(2, 600000000), "Failed to allocate 2400000000 BYTEs\n"},
+    };
+    for (const Row &row : rows) {
+        CPageBitmap page;
+        fillPage(page, 1, 1, {7});
+        page.m_size = row.size;
+        const auto allocations = GlobalAllocCallCount();
+        DebugOutputCapture capture;
+        EXPECT_EQ(page.DoubleRows(), 1u);
+        EXPECT_EQ(GlobalAllocCallCount(), allocations);
+        EXPECT_EQ(capture.text(), row.trace);
+        EXPECT_NE(page.m_pPixels, nullptr);
+        EXPECT_EQ(page.m_size, row.size);
+        page.m_size = CSize(1, 1);
+    }
 }
 
 TEST(PageBitmap, SetResolutionReadsInchesAndCentimetres)
