@@ -26,6 +26,26 @@ void fillHeader(BITMAPINFOHEADER *header, std::uint32_t width, std::uint32_t hei
     header->biClrImportant = colorsUsed;
 }
 
+// One zero-filled block with the header and colour table in place; null (status 1)
+// when the block would pass the limit or the heap has none.
+BITMAPINFOHEADER *allocateDib(std::uint32_t width, std::uint32_t height, std::uint32_t entries,
+                              std::uint32_t bitsPerPixel, std::uint32_t colorsUsed,
+                              const RGBQUAD *colourTable, std::uint32_t &status)
+{
+    std::uint64_t blockBytes = dibBlockBytes(width, height, entries, bitsPerPixel);
+    auto *header = blockBytes
+                       ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
+                       : nullptr;
+    if (!header) {
+        status = IMG_ERR_NO_MEMORY;
+        return nullptr;
+    }
+    fillHeader(header, width, height, bitsPerPixel, dibStride(width, bitsPerPixel) * height,
+               colorsUsed);
+    std::memcpy(header + 1, colourTable, 4u * entries);
+    return header;
+}
+
 BYTE *pixelRows(BITMAPINFOHEADER *header, std::uint32_t entries)
 {
     return reinterpret_cast<BYTE *>(header) + DIB_HEADER_BYTES + 4u * entries;
@@ -94,18 +114,12 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
         status = IMG_ERR_BAD_PARAM;
         return nullptr;
     }
-    std::uint64_t blockBytes = dibBlockBytes(width, height, entries, bitsPerPixel);
-    auto *header = blockBytes
-                       ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
-                       : nullptr;
-    if (!header) {
-        status = IMG_ERR_NO_MEMORY;
+    BITMAPINFOHEADER *header =
+        allocateDib(width, height, entries, bitsPerPixel, entries, colourTable, status);
+    if (!header)
         return nullptr;
-    }
 
     const std::uint64_t stride = dibStride(width, bitsPerPixel);
-    fillHeader(header, width, height, bitsPerPixel, stride * height, entries);
-    std::memcpy(header + 1, colourTable, 4u * entries);
 
     BYTE *rows = pixelRows(header, entries);
     for (std::uint64_t r = 0; r < height; ++r) {
@@ -159,18 +173,10 @@ BITMAPINFOHEADER *imgMakeDib1(const BYTE *bits, std::uint32_t width, std::uint32
             status = IMG_ERR_BAD_PARAM;
             return nullptr;
         }
-        std::uint64_t blockBytes = dibBlockBytes(width, height, 2, 1);
-        auto *header = blockBytes
-                           ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
-                           : nullptr;
-        if (!header) {
-            status = IMG_ERR_NO_MEMORY;
+        BITMAPINFOHEADER *header = allocateDib(width, height, 2, 1, 0, colourTable, status);
+        if (!header)
             return nullptr;
-        }
         const std::uint64_t stride = dibStride(width, 1);
-        fillHeader(header, width, height, 1, stride * height, 0);
-        std::memcpy(header + 1, colourTable, 8);
-
         const std::uint64_t sourceBytes = (static_cast<std::uint64_t>(width) + 7) / 8;
         BYTE *rows = pixelRows(header, 2);
         for (std::uint64_t r = 0; r < height; ++r)
