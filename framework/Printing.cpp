@@ -5,6 +5,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -102,6 +103,10 @@ void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &
                      QWidget *parent)
 {
     QPrintPreviewDialog dialog(&printer, parent);
+    // The preview takes the place of the window it was opened from, as big as that,
+    // rather than the dialog's small default size.
+    if (parent)
+        dialog.setGeometry(parent->window()->geometry());
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
         const bool preview = isPreviewing(*target);
         info.m_bPreview = preview ? TRUE : FALSE;
