@@ -213,8 +213,8 @@ TEST_F(PrintTest, NormalPagePrintsEightByTenPointFourEightInches)
     }
 }
 
-// The screen's turn, zoom and smoothing never reach the paper.
-TEST_F(PrintTest, PageShownUpsideDownPrintsUpright)
+// The screen's turn, zoom, smoothing and scroll position never reach the paper.
+TEST_F(PrintTest, PageShownUpsideDownAndScrolledPrintsUprightFromTheCorner)
 {
     // A block in the top-left corner only: turned, it would print bottom-right.
     FaxPage page;
@@ -222,8 +222,11 @@ TEST_F(PrintTest, PageShownUpsideDownPrintsUpright)
     page.image.fillRect(0, 0, 432, 422);
     StartWith("corner.tif", {page});
     ASSERT_TRUE(Frame()->ExecuteCommand(ID_ROTATE_UPSIDEDOWN));
-    ASSERT_TRUE(Frame()->ExecuteCommand(ID_ZOOM_33));
+    ASSERT_TRUE(Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE));
     ASSERT_EQ(Document()->GetRotation(), Rotation::UpsideDown);
+    View()->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 300));
+    View()->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000));
+    ASSERT_EQ(View()->GetScrollPosition(), CPoint(300, 1000));
 
     const std::string pdf = PrintToPdf("upright.pdf");
     constexpr int DPI = 100;
