@@ -102,6 +102,8 @@ BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
 void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                      QWidget *parent)
 {
+    // Its print button's dialog starts from all pages too.
+    printer.setPrintRange(QPrinter::AllPages);
     QPrintPreviewDialog dialog(&printer, parent);
     // The preview takes the place of the window it was opened from, as big as that,
     // rather than the dialog's small default size.

@@ -209,7 +209,11 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
     CPrintInfo info;
     info.SetMaxPage(3);
     RecordingCallbacks callbacks;
+    printer.setPrintRange(QPrinter::PageRange); // left from an earlier job
+    printer.setFromTo(1, 1);
     SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
+        // What the button's dialog would show first.
+        EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
         auto *preview = dialog.findChild<QPrintPreviewWidget *>();
         ASSERT_NE(preview, nullptr);
         preview->updatePreview();
