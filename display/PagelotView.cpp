@@ -4,7 +4,7 @@
 #include "framework/Dc.h"
 #include "framework/KeyState.h"
 
-CPagelotView::CPagelotView() = default;
+CPagelotView::CPagelotView() { MapPrintCommands(); }
 
 CPagelotView::~CPagelotView() = default;
 

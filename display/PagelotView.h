@@ -32,8 +32,16 @@ public:
 
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
+    // Printing: one fax page per sheet, read again from the file and sized by the shown
+    // page's resolution, whatever the screen's zoom, turn or smoothing.
+    BOOL OnPreparePrinting(CPrintInfo *pInfo) override;
+    void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo) override;
+    void OnPrint(CDC *pDC, CPrintInfo *pInfo) override;
+    void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo) override;
+
 protected:
     void CreateBackgroundBrush();
+    void MapPrintCommands();
 
     CBrush m_brushBackground;
 };

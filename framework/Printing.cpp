@@ -1,9 +1,11 @@
 #include "framework/Printing.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -44,6 +46,14 @@ void resetForPage(CDC &dc, CPrintInfo &info)
     info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
 }
 
+// The preview paints its sheets into pictures; its print button hands over the
+// printer itself, after its own print dialog, to print for real.
+bool isPreviewing(QPrinter &printer)
+{
+    const QPaintEngine *engine = printer.paintEngine();
+    return engine && engine->type() == QPaintEngine::Picture;
+}
+
 } // namespace
 
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info)
@@ -81,6 +91,9 @@ BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
         return FALSE;
     if (info->m_bPreview)
         return TRUE;
+    // Every job starts from all pages: a range left on the shared printer by an
+    // earlier job, perhaps of another file, would otherwise print only part of this one.
+    printer.setPrintRange(QPrinter::AllPages);
     if (const PrintDialogHook &hook = printDialogHook())
         return hook(printer, *info);
     return showPrintDialog(printer, *info, parent);
@@ -89,14 +102,23 @@ BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
 void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                      QWidget *parent)
 {
+    // Its print button's dialog starts from all pages too.
+    printer.setPrintRange(QPrinter::AllPages);
     QPrintPreviewDialog dialog(&printer, parent);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&](QPrinter *previewPrinter) {
-                         info.m_bPreview = TRUE;
-                         info.SetPageRange(0, 0);
-                         RunPrintLoop(*previewPrinter, callbacks, info);
-                         info.m_bPreview = FALSE;
-                     });
+    // The preview takes the place of the window it was opened from, as big as that,
+    // rather than the dialog's small default size.
+    if (parent)
+        dialog.setGeometry(parent->window()->geometry());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
+        const bool preview = isPreviewing(*target);
+        info.m_bPreview = preview ? TRUE : FALSE;
+        if (!preview && target->printRange() == QPrinter::PageRange)
+            info.SetPageRange(UINT(target->fromPage()), UINT(target->toPage()));
+        else
+            info.SetPageRange(0, 0);
+        RunPrintLoop(*target, callbacks, info);
+        info.m_bPreview = FALSE;
+    });
     if (const PrintPreviewHook &hook = printPreviewHook())
         hook(dialog);
     else

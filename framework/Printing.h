@@ -65,12 +65,14 @@ public:
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info);
 
 // Shows the print dialog for the printer with the range GetMinPage() to
-// GetMaxPage(), and stores the range chosen. FALSE when the user cancels. In
-// preview no dialog is shown.
+// GetMaxPage(), all pages chosen at first, and stores the range chosen. FALSE when the user
+// cancels. In preview no dialog is shown.
 BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent = nullptr);
 
 // Shows the printer's preview of every page from GetMinPage() to GetMaxPage(),
-// each sheet drawn by the same loop; m_bPreview is set while it runs.
+// each sheet drawn by the same loop; m_bPreview is set while it runs. The preview's
+// print button runs the loop on the printer with m_bPreview clear, over the range
+// chosen in the print dialog it shows.
 void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                      QWidget *parent = nullptr);
 

@@ -8,6 +8,7 @@
 class CDC;
 class CDocument;
 class CFrameWnd;
+class CPrintInfo;
 
 // Base of every view: a scroll area whose viewport is the client area. Commands reach
 // the view first, then its document.
@@ -35,6 +36,23 @@ public:
     void Invalidate(BOOL bErase = TRUE);
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
+
+    // Printing, called by the print loop in this order: OnPreparePrinting before the job
+    // (FALSE ends it), OnBeginPrinting once, OnPrepareDC and OnPrint for every page,
+    // OnEndPrinting once. The base OnPreparePrinting returns DoPreparePrinting; the base
+    // OnPrint draws the view with OnDraw.
+    virtual BOOL OnPreparePrinting(CPrintInfo *pInfo);
+    virtual void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo);
+    virtual void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr);
+    virtual void OnPrint(CDC *pDC, CPrintInfo *pInfo);
+    virtual void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo);
+    // The print dialog on the application's printer (AfxGetPrinter), or nothing in preview.
+    BOOL DoPreparePrinting(CPrintInfo *pInfo);
+
+    // The framework's print commands, for the view's command table: the print dialog and
+    // the pages chosen there, or the preview of every page.
+    void OnFilePrint();
+    void OnFilePrintPreview();
 
 private:
     friend class CDocument;

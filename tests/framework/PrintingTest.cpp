@@ -196,3 +196,54 @@ TEST(Printing, PreviewDrivesTheSameLoopOverEveryPage)
     EXPECT_EQ(callbacks.calls, expected);
     EXPECT_FALSE(info.m_bPreview);
 }
+
+// The preview's print button prints on the printer itself, after its own print
+// dialog: for real, not as preview, and only the range chosen there.
+TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
+{
+    HookReset reset;
+    TempDir dir;
+    const std::string pdf = dir.file("button.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, pdf);
+    CPrintInfo info;
+    info.SetMaxPage(3);
+    RecordingCallbacks callbacks;
+    printer.setPrintRange(QPrinter::PageRange); // left from an earlier job
+    printer.setFromTo(1, 1);
+    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
+        // What the button's dialog would show first.
+        EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
+        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        callbacks.calls.clear();
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(3, 3);
+        preview->print();
+    });
+    RunPrintPreview(printer, callbacks, info);
+    const std::vector<std::string> expected = {"begin", "prepare 3", "print 3 at 600 dpi", "end"};
+    EXPECT_EQ(callbacks.calls, expected);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_FALSE(info.m_bPreview);
+}
+
+// The printer is shared by every job: a range chosen for one must not preselect
+// part of the next.
+TEST(Printing, EveryPrintDialogStartsWithAllPages)
+{
+    HookReset reset;
+    QPrinter printer;
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    QPrinter::PrintRange shown = QPrinter::PageRange;
+    SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &) -> BOOL {
+        shown = dialogPrinter.printRange();
+        return FALSE;
+    });
+    CPrintInfo info;
+    info.SetMaxPage(3);
+    EXPECT_FALSE(DoPreparePrinting(&info, printer));
+    EXPECT_EQ(shown, QPrinter::AllPages);
+}

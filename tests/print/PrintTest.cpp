@@ -1,0 +1,331 @@
+#include "tests/print/PdfSheets.h"
+#include "tests/print/PrintTestFixture.h"
+
+#include "display/PagelotView.h"
+#include "document/PagelotDoc.h"
+#include "framework/Printing.h"
+#include "framework/WinApp.h"
+#include "resources/Resource.h"
+#include "tests/support/RawTiffBuilder.h"
+
+#include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
+#include <cmath>
+#include <cstdio>
+
+using namespace fixtures;
+using pdfsheets::inkBox;
+using pdfsheets::sheetCount;
+
+namespace {
+
+// Pages told apart by their height, so each sheet shows which page index was read.
+constexpr std::uint32_t FIRST_HEIGHT = 1000;
+constexpr std::uint32_t HEIGHT_STEP = 100;
+constexpr int INDEX_DPI = 50;
+
+std::vector<FaxPage> threePages()
+{
+    std::vector<FaxPage> pages;
+    for (std::uint32_t i = 0; i < 3; ++i)
+        pages.push_back(framedPage(1728, FIRST_HEIGHT + HEIGHT_STEP * i, 204, 196));
+    return pages;
+}
+
+int indexOfHeight(double rows) { return int(std::lround((rows - FIRST_HEIGHT) / HEIGHT_STEP)); }
+
+// The page index printed on a sheet (at 204 x 196 dpi on a 600 dpi printer), -1 blank.
+int printedIndex(const std::string &pdf, int sheet)
+{
+    const QRect ink = inkBox(pdf, sheet, INDEX_DPI);
+    if (ink.isEmpty())
+        return -1;
+    // The window extent of 196 dpi is 211 logical units to the inch.
+    return indexOfHeight(double(ink.height()) / INDEX_DPI * 211);
+}
+
+std::vector<int> printedIndices(const std::string &pdf)
+{
+    std::vector<int> indices;
+    for (int sheet = 1; sheet <= sheetCount(pdf); ++sheet)
+        indices.push_back(printedIndex(pdf, sheet));
+    return indices;
+}
+
+struct PrintedPage
+{
+    UINT page;
+    bool preview;
+    int dpiX;
+    int indexRead;
+    CSize windowExt;
+    CSize viewportExt;
+    bool operator==(const PrintedPage &) const = default;
+};
+
+// The application's view with each OnPrint recorded: what was asked, and what the
+// override read and mapped.
+class RecordingPrintView : public CPagelotView
+{
+public:
+    void OnPrint(CDC *pDC, CPrintInfo *pInfo) override
+    {
+        CPagelotView::OnPrint(pDC, pInfo);
+        const CPageBitmap &read = GetDocument()->GetPrintPage();
+        const HDC dc = pDC->GetSafeHdc();
+        m_printed.push_back(
+            {pInfo->m_nCurPage, pInfo->m_bPreview != FALSE, pDC->GetDeviceCaps(LOGPIXELSX),
+             read.m_pDib ? indexOfHeight(read.m_size.cy) : -1, dc->windowExt, dc->viewportExt});
+    }
+    std::vector<PrintedPage> m_printed;
+};
+
+// Rasterised edges may fall either side of a pixel.
+void expectBox(const QRect &ink, const QRect &expected)
+{
+    EXPECT_NEAR(ink.left(), expected.left(), 1);
+    EXPECT_NEAR(ink.top(), expected.top(), 1);
+    EXPECT_NEAR(ink.right(), expected.right(), 1);
+    EXPECT_NEAR(ink.bottom(), expected.bottom(), 1);
+}
+
+} // namespace
+
+TEST_F(PrintTest, AllPagesPrintOneSheetEachInOrder)
+{
+    StartWith("three.tif", threePages());
+    // A range left on the shared printer by an earlier job must not narrow this one.
+    AfxGetPrinter()->setPrintRange(QPrinter::PageRange);
+    AfxGetPrinter()->setFromTo(2, 2);
+    UINT offeredMin = 0;
+    UINT offeredMax = 0;
+    QPrinter::PrintRange offeredRange = QPrinter::PageRange;
+    const std::string pdf = m_dir.file("all.pdf");
+    SetPrintDialogHook([&](QPrinter &printer, CPrintInfo &info) -> BOOL {
+        EXPECT_EQ(&printer, AfxGetPrinter());
+        offeredMin = info.GetMinPage();
+        offeredMax = info.GetMaxPage();
+        offeredRange = printer.printRange();
+        UsePdf(printer, pdf);
+        return TRUE;
+    });
+    // Ctrl+P reaches the view through the menu's action.
+    UpdateAllCommands();
+    ASSERT_TRUE(Action(ID_FILE_PRINT)->isEnabled());
+    Action(ID_FILE_PRINT)->trigger();
+
+    EXPECT_EQ(offeredMin, 1u);
+    EXPECT_EQ(offeredMax, 3u);
+    EXPECT_EQ(offeredRange, QPrinter::AllPages);
+    EXPECT_EQ(sheetCount(pdf), 3);
+    EXPECT_EQ(printedIndices(pdf), (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(PrintTest, RangeTwoToThreeReadsIndicesOneAndTwo)
+{
+    StartWith("three.tif", threePages());
+    const std::string pdf = PrintToPdf("range.pdf", 2, 3);
+    EXPECT_EQ(sheetCount(pdf), 2);
+    EXPECT_EQ(printedIndices(pdf), (std::vector<int>{1, 2}));
+}
+
+TEST_F(PrintTest, QuickPrintIsPrintToo)
+{
+    StartWith("three.tif", threePages());
+    const std::string pdf = m_dir.file("direct.pdf");
+    SetPrintDialogHook([&](QPrinter &printer, CPrintInfo &) -> BOOL {
+        UsePdf(printer, pdf);
+        return TRUE;
+    });
+    EXPECT_TRUE(Frame()->ExecuteCommand(ID_FILE_PRINT_DIRECT));
+    EXPECT_EQ(sheetCount(pdf), 3);
+}
+
+TEST_F(PrintTest, CancelledDialogPrintsNothing)
+{
+    StartWith("three.tif", threePages());
+    const std::string pdf = m_dir.file("cancelled.pdf");
+    int dialogs = 0;
+    SetPrintDialogHook([&](QPrinter &printer, CPrintInfo &) -> BOOL {
+        ++dialogs;
+        UsePdf(printer, pdf);
+        return FALSE;
+    });
+    EXPECT_TRUE(Frame()->ExecuteCommand(ID_FILE_PRINT));
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(pdf)));
+    EXPECT_EQ(Document()->GetPrintPage().m_pPixels, nullptr);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// The Print Setup dialog works on the printer every job uses, so the paper chosen
+// there is the paper printed on.
+TEST_F(PrintTest, PaperOfPrintSetupIsUsed)
+{
+    StartWith("three.tif", threePages());
+    QPrinter &printer = *AfxGetPrinter();
+    UsePdf(printer, m_dir.file("unused.pdf"), QPageSize::A5, 0.25);
+    const std::string pdf = m_dir.file("a5.pdf");
+    SetPrintDialogHook([&](QPrinter &shared, CPrintInfo &) -> BOOL {
+        shared.setOutputFileName(QString::fromStdString(pdf));
+        return TRUE;
+    });
+    EXPECT_TRUE(Frame()->ExecuteCommand(ID_FILE_PRINT));
+    const QSizeF paper = pdfsheets::paperPoints(pdf);
+    const QSizeF a5 = QPageSize(QPageSize::A5).size(QPageSize::Point);
+    EXPECT_NEAR(paper.width(), a5.width(), 1.0);
+    EXPECT_NEAR(paper.height(), a5.height(), 1.0);
+}
+
+// A normal-mode page of 1728 x 1100 at 204 x 98 dpi has window extent (216, 105): it
+// covers 1728 / 216 = 8.0 by 1100 / 105 = 10.476 inches, from the top-left corner of
+// the printable area, on Letter paper either with no margins or with quarter-inch ones.
+TEST_F(PrintTest, NormalPagePrintsEightByTenPointFourEightInches)
+{
+    constexpr int DPI = 300;
+    const double expectedWidth = 1728.0 / 216;
+    const double expectedHeight = 1100.0 / 105;
+    StartWith("normal.tif", {framedPage(1728, 1100, 204, 98)});
+    for (const double margins : {0.0, 0.25}) {
+        SCOPED_TRACE(margins);
+        const std::string pdf = m_dir.file("normal.pdf");
+        SetPrintDialogHook([&](QPrinter &printer, CPrintInfo &) -> BOOL {
+            UsePdf(printer, pdf, QPageSize::Letter, margins);
+            return TRUE;
+        });
+        ASSERT_TRUE(Frame()->ExecuteCommand(ID_FILE_PRINT));
+        ASSERT_EQ(sheetCount(pdf), 1);
+        const QRect ink = inkBox(pdf, 1, DPI);
+        const double width = double(ink.width()) / DPI;
+        const double height = double(ink.height()) / DPI;
+        std::printf("[ printed ] margins %.2f in: %.4f x %.4f in at %.4f, %.4f in; ratio %.5f x "
+                    "%.5f to 8.0 x 10.48\n",
+                    margins, width, height, double(ink.left()) / DPI, double(ink.top()) / DPI,
+                    width / 8.0, height / 10.48);
+        EXPECT_NEAR(width, expectedWidth, expectedWidth * 0.005);
+        EXPECT_NEAR(height, expectedHeight, expectedHeight * 0.005);
+        EXPECT_NEAR(ink.left(), margins * DPI, 2);
+        EXPECT_NEAR(ink.top(), margins * DPI, 2);
+    }
+}
+
+// The screen's turn, zoom, smoothing and scroll position never reach the paper.
+TEST_F(PrintTest, PageShownUpsideDownAndScrolledPrintsUprightFromTheCorner)
+{
+    // A block in the top-left corner only: turned, it would print bottom-right.
+    FaxPage page;
+    page.image = BilevelImage(1728, 2200);
+    page.image.fillRect(0, 0, 432, 422);
+    StartWith("corner.tif", {page});
+    ASSERT_TRUE(Frame()->ExecuteCommand(ID_ROTATE_UPSIDEDOWN));
+    ASSERT_TRUE(Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE));
+    ASSERT_EQ(Document()->GetRotation(), Rotation::UpsideDown);
+    View()->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 300));
+    View()->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000));
+    ASSERT_EQ(View()->GetScrollPosition(), CPoint(300, 1000));
+
+    const std::string pdf = PrintToPdf("upright.pdf");
+    constexpr int DPI = 100;
+    const QRect ink = inkBox(pdf, 1, DPI);
+    // 432 / 216 = 2 inches across, 422 / 211 = 2 inches down.
+    expectBox(ink, QRect(0, 0, 2 * DPI, 2 * DPI));
+}
+
+// The file changes after it was opened: its second page can no longer be read
+// (LZW strips are refused). That sheet stays blank, silently, and page 3 still prints.
+TEST_F(PrintTest, UnreadablePageGivesBlankSheetAndPrintingGoesOn)
+{
+    StartWith("changing.tif", threePages());
+
+    constexpr std::uint32_t WIDTH = 216;
+    constexpr std::uint32_t HEIGHT = 211;
+    BilevelImage black(WIDTH, HEIGHT);
+    black.fillRect(0, 0, WIDTH, HEIGHT);
+    const std::string rows(black.rows.begin(), black.rows.end());
+    RawTiffBuilder builder;
+    const std::uint32_t data = builder.addData(rows);
+    const std::uint32_t lzw = builder.addData(std::string(64, '\x55'));
+    const auto size = std::uint32_t(rows.size());
+    const std::uint32_t third =
+        builder.addDirectory(RawTiffBuilder::bilevelPage(WIDTH, HEIGHT, 1, data, size));
+    const std::uint32_t second =
+        builder.addDirectory(RawTiffBuilder::bilevelPage(WIDTH, HEIGHT, 5, lzw, 64), third);
+    const std::uint32_t first =
+        builder.addDirectory(RawTiffBuilder::bilevelPage(WIDTH, HEIGHT, 1, data, size), second);
+    builder.setFirstDirectory(first);
+    m_dir.write("changing.tif", builder.bytes());
+
+    const std::string pdf = PrintToPdf("changed.pdf");
+    ASSERT_EQ(sheetCount(pdf), 3);
+    constexpr int DPI = 50;
+    // A page of 216 x 211 pixels under extent (216, 211) is one inch square.
+    expectBox(inkBox(pdf, 1, DPI), QRect(0, 0, DPI, DPI));
+    bool rendered = false;
+    EXPECT_TRUE(inkBox(pdf, 2, DPI, &rendered).isEmpty());
+    EXPECT_TRUE(rendered);
+    expectBox(inkBox(pdf, 3, DPI), QRect(0, 0, DPI, DPI));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// The preview calls the same overrides with the printer's resolution, over every page,
+// and its print button prints for real the range chosen in its print dialog.
+TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
+{
+    StartWith("three.tif", threePages());
+    RecordingPrintView view;
+    Document()->AddView(&view);
+    QPrinter &printer = *AfxGetPrinter();
+    UsePdf(printer, m_dir.file("unused.pdf"));
+    const std::string pdf = m_dir.file("from-preview.pdf");
+    int previewSheets = -1;
+    std::vector<PrintedPage> previewed;
+    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
+        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        previewSheets = preview->pageCount();
+        previewed = view.m_printed;
+        view.m_printed.clear();
+        // What the print button does once its dialog chose pages 2 to 3 in a file.
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(2, 3);
+        preview->print();
+    });
+    view.OnFilePrintPreview();
+
+    const CSize window(216, 211);
+    const CSize viewport(600, 600);
+    EXPECT_EQ(previewSheets, 3);
+    EXPECT_EQ(previewed, (std::vector<PrintedPage>{{1, true, 600, 0, window, viewport},
+                                                   {2, true, 600, 1, window, viewport},
+                                                   {3, true, 600, 2, window, viewport}}));
+    EXPECT_EQ(view.m_printed, (std::vector<PrintedPage>{{2, false, 600, 1, window, viewport},
+                                                        {3, false, 600, 2, window, viewport}}));
+    EXPECT_EQ(sheetCount(pdf), 2);
+    EXPECT_EQ(printedIndices(pdf), (std::vector<int>{1, 2}));
+    Document()->RemoveView(&view);
+}
+
+// Print Preview on the menu opens the preview of the view the frame shows.
+TEST_F(PrintTest, PreviewCommandShowsEveryPage)
+{
+    StartWith("three.tif", threePages());
+    UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
+    int previewSheets = -1;
+    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
+        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        previewSheets = preview->pageCount();
+    });
+    UpdateAllCommands();
+    ASSERT_TRUE(Action(ID_FILE_PRINT_PREVIEW)->isEnabled());
+    Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    EXPECT_EQ(previewSheets, 3);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.file("unused.pdf"))));
+}
