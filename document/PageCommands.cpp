@@ -178,22 +178,25 @@ void CPagelotDoc::OnZoom50()
 
 void CPagelotDoc::OnUpdateHasPage(CCmdUI *pCmdUI) { pCmdUI->Enable(HasPage()); }
 
-void CPagelotDoc::OnUpdateZoomActualSize(CCmdUI *pCmdUI)
+void CPagelotDoc::UpdateRadio(CCmdUI *pCmdUI, bool selected)
 {
     pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::ActualSize);
+    pCmdUI->SetRadio(selected);
+}
+
+void CPagelotDoc::OnUpdateZoomActualSize(CCmdUI *pCmdUI)
+{
+    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::ActualSize);
 }
 
 void CPagelotDoc::OnUpdateZoom33(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::Scale33);
+    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::Scale33);
 }
 
 void CPagelotDoc::OnUpdateZoom50(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nZoomMode == ZoomMode::Scale50);
+    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::Scale50);
 }
 
 void CPagelotDoc::RotateTo(Rotation target)
@@ -217,26 +220,22 @@ void CPagelotDoc::OnRotateUpsideDown() { RotateTo(Rotation::UpsideDown); }
 
 void CPagelotDoc::OnUpdateRotateNone(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nRotation == Rotation::None);
+    UpdateRadio(pCmdUI, m_nRotation == Rotation::None);
 }
 
 void CPagelotDoc::OnUpdateRotateLeft(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nRotation == Rotation::Left);
+    UpdateRadio(pCmdUI, m_nRotation == Rotation::Left);
 }
 
 void CPagelotDoc::OnUpdateRotateRight(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nRotation == Rotation::Right);
+    UpdateRadio(pCmdUI, m_nRotation == Rotation::Right);
 }
 
 void CPagelotDoc::OnUpdateRotateUpsideDown(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage());
-    pCmdUI->SetRadio(m_nRotation == Rotation::UpsideDown);
+    UpdateRadio(pCmdUI, m_nRotation == Rotation::UpsideDown);
 }
 
 void CPagelotDoc::OnViewAntiAlias()

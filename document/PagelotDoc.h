@@ -70,6 +70,8 @@ protected:
     void OnZoom33();
     void OnZoom50();
     void OnUpdateHasPage(CCmdUI *pCmdUI);
+    // Enabled while a page is shown, with the radio mark where the choice is current.
+    void UpdateRadio(CCmdUI *pCmdUI, bool selected);
     void OnUpdateZoomActualSize(CCmdUI *pCmdUI);
     void OnUpdateZoom33(CCmdUI *pCmdUI);
     void OnUpdateZoom50(CCmdUI *pCmdUI);
