@@ -12,9 +12,12 @@
 
 namespace {
 
-// The most libtiff may take in one allocation for a page's tags and strip tables;
-// pages themselves are decoded into buffers of our own.
-constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 256 * 1024 * 1024;
+// The most libtiff may take in one allocation for a page's tags, strip tables and
+// compressed strip; pages themselves are decoded into buffers of our own. A page
+// of the largest size we read (2^28 pixels) is 32 MiB uncompressed, while libtiff
+// pads a short strip table to the strip count a tiny file declares: this keeps
+// such a file to tens of megabytes per call instead of half a gigabyte.
+constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 64 * 1024 * 1024;
 
 // Directory walks and strip reads go over the file a few times at most; anything
 // beyond this multiple of its size is a loop in the file.

@@ -70,6 +70,14 @@ TEST(TiffHostileFiles, BrokenStripTables)
              replaceField(f, longField(257, 50000));
              replaceField(f, longField(278, 1));
          }},
+        // libtiff pads a short table to the declared strip count: 32 million
+        // strips would be two 256 MB tables from a file of a few hundred bytes.
+        {"32 million one-row strips",
+         [](auto &f, auto) {
+             replaceField(f, longField(256, 8));
+             replaceField(f, longField(257, 32u << 20));
+             replaceField(f, longField(278, 1));
+         }},
         {"100 million entries",
          [](auto &f, auto) {
              replaceField(f, RawField{273, 4, 100000000u, std::string(4, '\x10')});
