@@ -262,42 +262,42 @@ int CDC::SetMapMode(int mode)
     return ::SetMapMode(m_hAttribDC, mode);
 }
 
+namespace {
+
+// Mapping changes go to the output device and, when it is another one, to the
+// attribute device too, so both agree on what a logical unit is.
+template <typename Value, typename Setter>
+Value setOnBoth(HDC output, HDC attribute, Setter set, int x, int y)
+{
+    Value previous;
+    if (output != attribute)
+        set(output, x, y, &previous);
+    set(attribute, x, y, &previous);
+    return previous;
+}
+
+} // namespace
+
 int CDC::GetMapMode() const { return ::GetMapMode(m_hAttribDC); }
 
 CSize CDC::SetWindowExt(int x, int y)
 {
-    CSize previous;
-    if (m_hDC != m_hAttribDC)
-        SetWindowExtEx(m_hDC, x, y, &previous);
-    SetWindowExtEx(m_hAttribDC, x, y, &previous);
-    return previous;
+    return setOnBoth<CSize>(m_hDC, m_hAttribDC, SetWindowExtEx, x, y);
 }
 
 CSize CDC::SetViewportExt(int x, int y)
 {
-    CSize previous;
-    if (m_hDC != m_hAttribDC)
-        SetViewportExtEx(m_hDC, x, y, &previous);
-    SetViewportExtEx(m_hAttribDC, x, y, &previous);
-    return previous;
+    return setOnBoth<CSize>(m_hDC, m_hAttribDC, SetViewportExtEx, x, y);
 }
 
 CPoint CDC::SetWindowOrg(int x, int y)
 {
-    CPoint previous;
-    if (m_hDC != m_hAttribDC)
-        SetWindowOrgEx(m_hDC, x, y, &previous);
-    SetWindowOrgEx(m_hAttribDC, x, y, &previous);
-    return previous;
+    return setOnBoth<CPoint>(m_hDC, m_hAttribDC, SetWindowOrgEx, x, y);
 }
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {
-    CPoint previous;
-    if (m_hDC != m_hAttribDC)
-        SetViewportOrgEx(m_hDC, x, y, &previous);
-    SetViewportOrgEx(m_hAttribDC, x, y, &previous);
-    return previous;
+    return setOnBoth<CPoint>(m_hDC, m_hAttribDC, SetViewportOrgEx, x, y);
 }
 
 CPoint CDC::GetViewportOrg() const { return m_hAttribDC ? m_hAttribDC->viewportOrg : CPoint(); }

@@ -200,16 +200,16 @@ const PageSpec kPages[] = {
 
 // Renders a page at fine resolution; a standard page keeps every other row, as a
 // standard-mode scanner would have sampled it.
-std::vector<unsigned char> renderPage(const PageSpec &spec, int page, int pages, int &rows)
+std::vector<unsigned char> renderPage(const PageSpec &sheet, int page, int pages, int &rows)
 {
     QImage image(kWidth, kFineRows, QImage::Format_Grayscale8);
     image.fill(255);
     {
         QPainter painter(&image);
         painter.setPen(Qt::black);
-        spec.draw(painter, page, pages);
+        sheet.draw(painter, page, pages);
     }
-    const int step = spec.fine ? 1 : 2;
+    const int step = sheet.fine ? 1 : 2;
     rows = kFineRows / step;
     const int rowBytes = (kWidth + 7) / 8;
     std::vector<unsigned char> bits(static_cast<size_t>(rowBytes) * rows, 0);
@@ -224,10 +224,10 @@ std::vector<unsigned char> renderPage(const PageSpec &spec, int page, int pages,
     return bits;
 }
 
-bool writePage(TIFF *tiff, const PageSpec &spec, int page, int pages)
+bool writePage(TIFF *tiff, const PageSpec &sheet, int page, int pages)
 {
     int rows = 0;
-    const std::vector<unsigned char> bits = renderPage(spec, page, pages, rows);
+    const std::vector<unsigned char> bits = renderPage(sheet, page, pages, rows);
     TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, rows);
@@ -238,12 +238,12 @@ bool writePage(TIFF *tiff, const PageSpec &spec, int page, int pages)
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(kDpiX));
-    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, spec.fine ? 196.0f : 98.0f);
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, sheet.fine ? 196.0f : 98.0f);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rows);
     TIFFSetField(tiff, TIFFTAG_PAGENUMBER, page - 1, pages);
-    TIFFSetField(tiff, TIFFTAG_PAGENAME, spec.title);
+    TIFFSetField(tiff, TIFFTAG_PAGENAME, sheet.title);
     TIFFSetField(tiff, TIFFTAG_SOFTWARE, "Pagelot sample fax maker");
-    if (spec.coding == Coding::G4) {
+    if (sheet.coding == Coding::G4) {
         TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
     } else {
         TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX3);

@@ -1,4 +1,5 @@
 #include "framework/Printing.h"
+#include "tests/support/Command.h"
 #include "tests/support/TempDir.h"
 
 #include <QFileInfo>
@@ -52,21 +53,9 @@ void setUpPdf(QPrinter &printer, const std::string &path)
     printer.setFullPage(true);
 }
 
-std::string run(const std::string &command)
-{
-    std::string output;
-    if (FILE *pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        ::pclose(pipe);
-    }
-    return output;
-}
-
 int pdfPageCount(const std::string &path)
 {
-    const std::string info = run("pdfinfo '" + path + "' 2>/dev/null");
+    const std::string info = runCommand("pdfinfo '" + path + "' 2>/dev/null");
     const auto at = info.find("Pages:");
     return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
@@ -76,8 +65,8 @@ QImage renderPage(const std::string &path, int page, const TempDir &dir)
 {
     const std::string prefix = dir.file("sheet");
     const std::string p = std::to_string(page);
-    run("pdftoppm -r 10 -gray -singlefile -f " + p + " -l " + p + " '" + path + "' '" + prefix
-        + "'");
+    runCommand("pdftoppm -r 10 -gray -singlefile -f " + p + " -l " + p + " '" + path + "' '"
+               + prefix + "'");
     return QImage(QString::fromStdString(prefix + ".pgm"));
 }
 

@@ -1,4 +1,5 @@
 #include "tests/print/PdfSheets.h"
+#include "tests/support/Command.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -10,21 +11,9 @@ namespace {
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
-std::string run(const std::string &command)
-{
-    std::string output;
-    if (FILE *pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        ::pclose(pipe);
-    }
-    return output;
-}
-
 std::string infoField(const std::string &pdf, const std::string &field)
 {
-    const std::string info = run("pdfinfo " + quoted(pdf) + " 2>/dev/null");
+    const std::string info = runCommand("pdfinfo " + quoted(pdf) + " 2>/dev/null");
     const auto at = info.find(field + ":");
     if (at == std::string::npos)
         return {};
@@ -59,8 +48,8 @@ QRect inkBox(const std::string &pdf, int sheet, int dpi, bool *rendered)
     QTemporaryDir dir;
     const std::string prefix = dir.filePath(QStringLiteral("sheet")).toStdString();
     const std::string page = std::to_string(sheet);
-    run("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + page + " -l " + page + " "
-        + quoted(pdf) + " " + quoted(prefix));
+    runCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + page + " -l "
+               + page + " " + quoted(pdf) + " " + quoted(prefix));
     const QImage image =
         QImage(QString::fromStdString(prefix + ".pgm")).convertToFormat(QImage::Format_Grayscale8);
     if (rendered)
