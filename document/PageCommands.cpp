@@ -98,7 +98,7 @@ bool CPagelotDoc::RenderScaled(std::int32_t width, std::int32_t height)
     return true;
 }
 
-bool CPagelotDoc::RenderFitWidth(Rotation turn)
+bool CPagelotDoc::RenderFit(bool fitWidth, Rotation turn)
 {
     CView *pView = GetFirstView();
     const CSize page = m_sourcePage.m_size;
@@ -106,26 +106,19 @@ bool CPagelotDoc::RenderFitWidth(Rotation turn)
         return false;
     CRect client;
     pView->GetClientRect(&client);
-    const std::int32_t target =
-        FitWidthTarget(client, GetSystemMetrics(SM_CXVSCROLL), m_displayPage.m_size);
-    // After a quarter turn the page's height becomes the shown width.
-    const CSize size = isQuarterTurned(turn) ? FitToHeight(page, target) : FitToWidth(page, target);
+    const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    const std::int32_t target = fitWidth ? FitWidthTarget(client, scrollBar, m_displayPage.m_size)
+                                         : FitHeightTarget(client, scrollBar, m_displayPage.m_size);
+    // After a quarter turn the page's height becomes the shown width, and its width
+    // the shown height.
+    const bool alongWidth = fitWidth != isQuarterTurned(turn);
+    const CSize size = alongWidth ? FitToWidth(page, target) : FitToHeight(page, target);
     return RenderScaled(size.cx, size.cy);
 }
 
-bool CPagelotDoc::RenderFitHeight(Rotation turn)
-{
-    CView *pView = GetFirstView();
-    const CSize page = m_sourcePage.m_size;
-    if (page.cx <= 0 || !pView)
-        return false;
-    CRect client;
-    pView->GetClientRect(&client);
-    const std::int32_t target =
-        FitHeightTarget(client, GetSystemMetrics(SM_CXVSCROLL), m_displayPage.m_size);
-    const CSize size = isQuarterTurned(turn) ? FitToWidth(page, target) : FitToHeight(page, target);
-    return RenderScaled(size.cx, size.cy);
-}
+bool CPagelotDoc::RenderFitWidth(Rotation turn) { return RenderFit(true, turn); }
+
+bool CPagelotDoc::RenderFitHeight(Rotation turn) { return RenderFit(false, turn); }
 
 void CPagelotDoc::ReapplyRotation()
 {

@@ -101,8 +101,10 @@ private:
     // gives the file's page count. Shows the error text and returns false when the page
     // cannot be read.
     bool ReadSourcePage(std::int32_t index, std::int32_t *pPageCount);
-    // Reduces the source page into the display page at the two fits' sizes. False, with the
-    // display page untouched, when there is no page, no view or no room to show anything.
+    // Reduces the source page into the display page to fit the view along its width or its
+    // height, for a page about to be turned. False, with the display page untouched, when
+    // there is no page, no view or no room to show anything.
+    bool RenderFit(bool fitWidth, Rotation turn);
     bool RenderFitWidth(Rotation turn);
     bool RenderFitHeight(Rotation turn);
     bool RenderScaled(std::int32_t width, std::int32_t height);
