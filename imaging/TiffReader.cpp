@@ -134,8 +134,12 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
                          const std::uint8_t *table)
 {
     const std::uint64_t scanline = layout.scanlineBytes;
-    std::int64_t next = startRowFor(layout.orientation, layout.height);
-    const std::int64_t step = next == 0 ? 1 : -1;
+    const std::uint64_t rowBytes = rowBytesOf(layout.width, form);
+    // Rows go straight to where placing from startRowFor and then reversing the
+    // page would leave them: the same page, without a pass over it to reverse it.
+    const std::int64_t start = startRowFor(layout.orientation, layout.height);
+    std::int64_t next = std::int64_t(layout.height) - 1 - start;
+    const std::int64_t step = start == 0 ? -1 : 1;
     const bool invertBits = form == PageForm::Bits && layout.photometric == PHOTOMETRIC_MINISBLACK;
 
     for (std::uint64_t row = 0; row < layout.height; row += layout.rowsPerStrip) {
@@ -165,6 +169,11 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
         } else {
             copyPackedRows(strip, scanline, decoded, page, layout.width, next, step, invertBits);
         }
+        // The block is not zero-filled up front: rows a decoder did not deliver
+        // are made white here instead.
+        for (std::uint32_t r = decoded; r < rows; ++r)
+            std::memset(page + std::uint64_t(next + step * r) * rowBytes, 0,
+                        static_cast<std::size_t>(rowBytes));
         next += step * rows;
     }
     return IMG_OK;
@@ -209,7 +218,9 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
-            PageBlock block(static_cast<BYTE *>(GlobalAlloc(GPTR, blockBytes)));
+            // Every row of the block is written below, so it is not zero-filled:
+            // that would be one more pass over a page-sized block per page change.
+            PageBlock block(static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, blockBytes)));
             if (!block) {
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
@@ -230,9 +241,6 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
             strip.reset();
             tiff.reset();
             table.release();
-
-            std::uint32_t flipStatus = IMG_OK;
-            flipRows(block.get(), static_cast<std::int32_t>(rowBytes), layout.height, flipStatus);
             return block.release();
         });
 }
