@@ -64,13 +64,15 @@ std::uint32_t CPageBitmap::Free()
     return IMG_OK;
 }
 
-std::uint32_t CPageBitmap::Allocate(CSize size)
+std::uint32_t CPageBitmap::Allocate(CSize size) { return AllocateBlock(size, GPTR); }
+
+std::uint32_t CPageBitmap::AllocateBlock(CSize size, unsigned flags)
 {
     Free();
     std::uint64_t bytes = 0;
     BYTE *pixels = nullptr;
     if (pageBytes(size, bytes))
-        pixels = static_cast<BYTE *>(GlobalAlloc(GPTR, bytes));
+        pixels = static_cast<BYTE *>(GlobalAlloc(flags, bytes));
     if (!pixels) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
         return IMG_ERR_NO_MEMORY;
@@ -84,7 +86,8 @@ std::uint32_t CPageBitmap::CopyFrom(CPageBitmap &source)
 {
     Free();
     const CSize size = source.m_size;
-    if (std::uint32_t code = Allocate(size))
+    // Every byte is copied over, so the block is not zero-filled first.
+    if (std::uint32_t code = AllocateBlock(size, GMEM_FIXED))
         return code;
     PixelAccess from(source);
     if (!from) {

@@ -63,6 +63,11 @@ public:
     BITMAPINFOHEADER *m_pDib;
     std::int32_t m_nAccessCount;
     std::int32_t m_nPageCount;
+
+private:
+    // Allocate with the heap's flags: GMEM_FIXED alone for callers that write every
+    // byte themselves.
+    std::uint32_t AllocateBlock(CSize size, unsigned flags);
 };
 
 // Holds the pixel pointer of a page for a scope, so every way out releases it.

@@ -1,6 +1,7 @@
 #include "display/PageBitmap.h"
 
 #include "display/ReductionRows.h"
+#include "platform/GlobalMemory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -166,25 +167,31 @@ std::uint32_t CPageBitmap::ScaleFrom(CPageBitmap &source, std::uint32_t width, s
     constexpr std::uint32_t limit = std::numeric_limits<std::int32_t>::max();
     const CSize size(width <= limit ? static_cast<std::int32_t>(width) : -1,
                      height <= limit ? static_cast<std::int32_t>(height) : -1);
-    if (std::uint32_t code = Allocate(size))
+    // A reduction writes every byte of the target, so the block is made black only
+    // when the call is refused after all.
+    if (std::uint32_t code = AllocateBlock(size, GMEM_FIXED))
         return code;
     PixelAccess target(*this);
     if (!target)
         return IMG_ERR_BAD_PARAM;
+    auto refuse = [&] {
+        std::memset(target.get(), 0, std::size_t{width} * height);
+        return IMG_ERR_BAD_PARAM;
+    };
     PixelAccess from(source);
     if (!from)
-        return IMG_ERR_BAD_PARAM;
+        return refuse();
 
     const auto sourceWidth = static_cast<std::uint32_t>(source.m_size.cx);
     const auto sourceHeight = static_cast<std::uint32_t>(source.m_size.cy);
     if (width == 0 || height == 0)
-        return IMG_ERR_BAD_PARAM;
+        return refuse();
     if (width > sourceWidth || height > sourceHeight)
-        return IMG_ERR_BAD_PARAM;
+        return refuse();
     const double rx = static_cast<double>(sourceWidth) / static_cast<double>(width);
     const double ry = static_cast<double>(sourceHeight) / static_cast<double>(height);
     if (rx * ry > MAX_BOX_PIXELS)
-        return IMG_ERR_BAD_PARAM;
+        return refuse();
 
     const BoxPlan box = planBox(rx, ry, height, smooth != 0);
     const Reduction r{{from.get(), sourceWidth, std::uint64_t{sourceWidth} * sourceHeight},

@@ -22,6 +22,7 @@ Reduced reduce(const Bytes &source, std::uint32_t ws, std::uint32_t hs, std::uin
     CPageBitmap from;
     fillPage(from, ws, hs, source);
     CPageBitmap to;
+    dirtyHeap(std::size_t{wt} * ht);
     std::uint32_t code = to.ScaleFrom(from, wt, ht, smooth);
     return {code, to.m_size, pageBytes(to)};
 }
@@ -92,6 +93,7 @@ TEST(PageReduction, EmptySourceIsRefusedWithBlackTarget)
 {
     CPageBitmap empty;
     CPageBitmap to;
+    dirtyHeap(4);
     EXPECT_EQ(to.ScaleFrom(empty, 2, 2, true), 5u);
     EXPECT_EQ(pageBytes(to), Bytes(4, 0));
     EXPECT_EQ(to.m_nAccessCount, 0);
@@ -110,6 +112,7 @@ TEST(PageReduction, BoxOfTwoToTheTwentyFourthIsTheLimit)
     EXPECT_EQ(pageBytes(to), Bytes{0});
 
     from.Allocate(CSize(4097, 4097));
+    dirtyHeap(1);
     EXPECT_EQ(to.ScaleFrom(from, 1, 1, true), 5u);
     EXPECT_EQ(pageBytes(to), Bytes{0});
 }
