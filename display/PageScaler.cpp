@@ -106,8 +106,13 @@ void reduceMeanNarrow(const Reduction &r, LaneDivider divide, BYTE *out)
     std::vector<std::uint16_t> sums(r.columns.span);
     const std::size_t count = r.columns.span - r.box.kx + 1;
     std::vector<BYTE> means(count);
+    const std::uint32_t step = r.columns.step;
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
         sumColumns(r.source, bandStart, r.box.ky, r.columns.span, sums.data());
+        if (r.box.kx == 3 && (step == 2 || step == 3)) {
+            meanAtStep(step, sums.data(), r.width, divide, row);
+            return;
+        }
         meanPerColumn(r.box.kx, sums.data(), count, divide, means.data());
         pickColumns(means.data(), r.columns, row);
     });

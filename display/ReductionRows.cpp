@@ -25,29 +25,31 @@ bool dividesExactly(std::uint32_t divisor, std::uint32_t multiplier, unsigned sh
     return true;
 }
 
-template <std::uint32_t K, bool Shifted>
-KERNEL void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
-                            BYTE *means)
+// The mean of the K-wide box at every Step-th column, for count boxes.
+template <std::uint32_t K, std::uint32_t Step, bool Shifted>
+KERNEL void meanEveryOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
+                        BYTE *means)
 {
     const std::uint16_t multiplier = divide.multiplier;
     const unsigned shift = divide.shift;
     for (std::size_t c = 0; c < count; ++c) {
-        std::uint16_t sum = sums[c];
+        const std::uint16_t *s = sums + Step * c;
+        std::uint16_t sum = s[0];
         for (std::uint32_t i = 1; i < K; ++i)
-            sum = static_cast<std::uint16_t>(sum + sums[c + i]);
+            sum = static_cast<std::uint16_t>(sum + s[i]);
         const auto high = static_cast<std::uint16_t>((std::uint32_t{sum} * multiplier) >> 16);
         means[c] = static_cast<BYTE>(Shifted ? high >> shift : high);
     }
 }
 
-template <std::uint32_t K>
-KERNEL void meanPerColumnOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
-                            BYTE *means)
+template <std::uint32_t K, std::uint32_t Step>
+KERNEL void meanEveryOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
+                        BYTE *means)
 {
     if (divide.shift == 0)
-        meanPerColumnOf<K, false>(sums, count, divide, means);
+        meanEveryOf<K, Step, false>(sums, count, divide, means);
     else
-        meanPerColumnOf<K, true>(sums, count, divide, means);
+        meanEveryOf<K, Step, true>(sums, count, divide, means);
 }
 
 template <std::uint32_t K>
@@ -143,9 +145,18 @@ ROW_PASS void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::si
                             LaneDivider divide, BYTE *means)
 {
     if (kx == 3)
-        meanPerColumnOf<3>(sums, count, divide, means);
+        meanEveryOf<3, 1>(sums, count, divide, means);
     else
-        meanPerColumnOf<4>(sums, count, divide, means);
+        meanEveryOf<4, 1>(sums, count, divide, means);
+}
+
+ROW_PASS void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
+                         LaneDivider divide, BYTE *out)
+{
+    if (step == 2)
+        meanEveryOf<3, 2>(sums, width, divide, out);
+    else
+        meanEveryOf<3, 3>(sums, width, divide, out);
 }
 
 ROW_PASS void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)

@@ -92,6 +92,10 @@ void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t
 void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t count,
                    LaneDivider divide, BYTE *means);
 void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks);
+// out[x] = the mean of the 3-wide box at column step * x (step 2 or 3), for width
+// target columns: the mean and the pick in one pass, for 50% and 33%.
+void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
+                LaneDivider divide, BYTE *out);
 
 // out[x] = perColumn[starts[x]]
 void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out);
