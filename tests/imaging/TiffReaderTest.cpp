@@ -85,6 +85,10 @@ TEST(TiffPageReader, ReadsEveryWrittenVariantPixelForPixel)
         {"width 1", Compression::G4, Photometric::MinIsWhite, 1, 1, 0, 1, 5},
         {"height 1", Compression::G3TwoD, Photometric::MinIsWhite, 1, 1, 0, 33, 1},
         {"width 1729", Compression::G4, Photometric::MinIsWhite, 1, 1, 37, 1729, 80},
+        // Rows long enough for the eight-byte expansion, with whole bytes and
+        // pixels left over after it, in both polarities and from the bottom up.
+        {"width 1100 min-is-black", Compression::G4, Photometric::MinIsBlack, 1, 1, 9, 1100, 40},
+        {"width 131 bottom first", Compression::None, Photometric::MinIsWhite, 1, 4, 5, 131, 17},
         {"big-endian", Compression::G4, Photometric::MinIsWhite, 1, 1, 7, 61, 23, true},
         {"big-endian none", Compression::None, Photometric::MinIsBlack, 1, 1, 7, 61, 23, true},
     };
