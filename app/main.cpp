@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -15,11 +17,32 @@ namespace {
 CPagelotApp theApp;
 
 int g_signalPipe[2] = {-1, -1};
+bool g_endRequested = false;
+bool g_mainLoopRunning = false;
 
 void onTerminate(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Ends the program as the close box does. A modal box (a start-up error, a file
+// dialog) runs an event loop of its own and would wait for an answer nobody gives:
+// it is closed first, and the frame only once the code that opened the box has
+// returned to the main loop. A request before the main loop runs stops it starting.
+void endSession()
+{
+    g_endRequested = true;
+    for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
+        QApplication::activeModalWidget()->close();
+    if (!g_mainLoopRunning || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, qApp, endSession);
+        return;
+    }
+    if (CFrameWnd *pFrame = AfxGetMainWnd())
+        pFrame->close();
+    else
+        QCoreApplication::quit();
 }
 
 // SIGTERM and SIGINT close the main window as the close box does, so the bar layout is
@@ -32,10 +55,7 @@ void closeOnTerminate()
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
-        if (CFrameWnd *pFrame = AfxGetMainWnd())
-            pFrame->close();
-        else
-            QCoreApplication::quit();
+        endSession();
     });
     struct sigaction action = {};
     action.sa_handler = onTerminate;
@@ -56,7 +76,12 @@ int main(int argc, char **argv)
 
     int exitCode = 1;
     if (theApp.InitInstance()) {
-        app.exec();
+        if (!g_endRequested) {
+            g_mainLoopRunning = true;
+            app.exec();
+        } else if (CFrameWnd *pFrame = AfxGetMainWnd()) {
+            pFrame->close();
+        }
         exitCode = theApp.ExitInstance();
     } else {
         theApp.ExitInstance();

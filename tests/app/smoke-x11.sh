@@ -60,6 +60,37 @@ kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
 [[ $status -eq 0 ]] || { echo "pagelot exited with $status"; cat "$work/pagelot.log"; exit 1; }
+
+# A session that ends while the start-up error box waits for its OK still ends the
+# program: the box runs an event loop of its own.
+head -c 200 "$fax" >"$work/cut.tif"
+"$pagelot" "$work/cut.tif" >"$work/cut.log" 2>&1 &
+pid=$!
+box=""
+for _ in $(seq 1 150); do
+    # The frame, still hidden, has the same title: the box is the one on screen.
+    for id in $(xwininfo -root -tree | grep -F '"Fax Viewer"' | awk '{print $1}' || true); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && box="$id"
+    done
+    [[ -n "$box" ]] && break
+    kill -0 "$pid" 2>/dev/null || { echo "pagelot ended before its error box"; cat "$work/cut.log"; exit 1; }
+    sleep 0.1
+done
+[[ -n "$box" ]] || { echo "no error box for a cut file"; xwininfo -root -tree; exit 1; }
+kill -TERM "$pid"
+for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    echo "pagelot still waited on its error box 5 s after SIGTERM"
+    exit 1
+fi
+status=0
+wait "$pid" || status=$?
+[[ $status -eq 0 ]] || { echo "pagelot exited with $status from its error box"; cat "$work/cut.log"; exit 1; }
+echo "error box $box: the program ended on SIGTERM"
 INSIDE
 
 # Other test runs may start X servers at the same time: begin the search for a free display
