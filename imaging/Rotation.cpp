@@ -1,6 +1,7 @@
 #include "imaging/CallFrame.h"
 #include "imaging/ScratchBuffer.h"
 #include "imaging/imaging.h"
+#include "platform/ProcessorFeatures.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -175,13 +176,6 @@ __attribute__((target("avx2"))) std::size_t reverseBytes32(const BYTE *source, B
     return i;
 }
 
-bool hasAvx2()
-{
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
-#else
-bool hasAvx2() { return false; }
 #endif
 
 // Bands of 256 source rows, walked in strips of 16 or 32 columns: each strip
@@ -196,7 +190,7 @@ void turnBytes(const QuarterTurn &turn)
     const std::size_t fullHeight = h & ~std::size_t(15);
     const std::ptrdiff_t fromStride = turn.clockwise ? -std::ptrdiff_t(w) : std::ptrdiff_t(w);
     const std::ptrdiff_t toStride = turn.clockwise ? std::ptrdiff_t(h) : -std::ptrdiff_t(h);
-    const bool wide = hasAvx2();
+    const bool wide = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE);
     for (std::size_t y0 = 0; y0 < fullHeight; y0 += 256) {
         const std::size_t y1 = std::min(fullHeight, y0 + 256);
         for (std::size_t x0 = 0; x0 < fullWidth;) {
@@ -265,7 +259,7 @@ void reverseBytes(const BYTE *source, BYTE *result, std::size_t count)
 {
     std::size_t i = 0;
 #ifdef PAGELOT_AVX2_KERNEL
-    if (hasAvx2())
+    if (IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE))
         i = reverseBytes32(source, result, count);
 #endif
     for (; i + 8 <= count; i += 8) {

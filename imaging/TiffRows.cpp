@@ -1,5 +1,7 @@
 #include "imaging/TiffRows.h"
 
+#include "platform/ProcessorFeatures.h"
+
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -47,12 +49,6 @@ namespace {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define PAGELOT_AVX2_EXPANSION 1
 
-bool hasAvx2()
-{
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
-
 // Eight source bytes become 64 page bytes: each byte is copied to eight lanes,
 // each lane keeps its own bit, and set and clear bits take the table's two values.
 // Returns how many source bytes it took. Chosen at run time, so the program still
@@ -91,7 +87,7 @@ void expandBitsToBytes(const std::uint8_t *source, std::size_t sourceStride, std
     const std::size_t wholeBytes = width / 8;
     const std::size_t tailPixels = width % 8;
 #ifdef PAGELOT_AVX2_EXPANSION
-    const bool wide = hasAvx2();
+    const bool wide = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE);
 #endif
     for (std::uint32_t r = 0; r < rows; ++r) {
         const std::uint8_t *in = source + r * sourceStride;
