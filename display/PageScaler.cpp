@@ -107,7 +107,14 @@ void reduceMeanNarrow(const Reduction &r, LaneDivider divide, BYTE *out)
     const std::size_t count = r.columns.span - r.box.kx + 1;
     std::vector<BYTE> means(count);
     const std::uint32_t step = r.columns.step;
+    const bool halving = step == 2 && r.box.kx == 3 && r.box.ky == 3;
     r.walk(out, [&](std::uint64_t bandStart, BYTE *row) {
+        // Whole boxes inside the buffer skip the column sums; those at the end of
+        // the buffer take them, with white beyond it.
+        if (halving && r.source.holds(bandStart, 3, r.columns.span)) {
+            halfRowMeans(r.source.pixels + bandStart, r.source.width, r.width, divide, row);
+            return;
+        }
         sumColumns(r.source, bandStart, r.box.ky, r.columns.span, sums.data());
         if (r.box.kx == 3 && (step == 2 || step == 3)) {
             meanAtStep(step, sums.data(), r.width, divide, row);

@@ -1,7 +1,13 @@
 #include "display/ReductionRows.h"
 
+#include "platform/ProcessorFeatures.h"
+
 #include <bit>
 #include <cstring>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 // The passes over whole rows are compiled for AVX2 and for the baseline processor
 // alike, and the loader picks what this processor runs; their kernels are inlined
@@ -150,13 +156,102 @@ ROW_PASS void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::si
         meanEveryOf<4, 1>(sums, count, divide, means);
 }
 
-ROW_PASS void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
-                         LaneDivider divide, BYTE *out)
+namespace {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define PAGELOT_AVX2_HALVING 1
+
+// Sixteen 50% box sums from three rows, as 16-bit lanes in target order. A 16-bit
+// lane of a 32-byte load holds the two columns of one target pixel, low byte
+// first; the third column is the low byte of the same lane two bytes further on.
+__attribute__((target("avx2"))) inline __m256i halfBoxSums(const BYTE *const rows[3],
+                                                           std::size_t column)
+{
+    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+    __m256i total = _mm256_setzero_si256();
+    for (int r = 0; r < 3; ++r) {
+        const BYTE *at = rows[r] + column;
+        const __m256i pairs = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 2));
+        total = _mm256_add_epi16(total, _mm256_and_si256(pairs, lowBytes));
+        total = _mm256_add_epi16(total, _mm256_srli_epi16(pairs, 8));
+        total = _mm256_add_epi16(total, _mm256_and_si256(next, lowBytes));
+    }
+    return total;
+}
+
+__attribute__((target("avx2"))) inline __m256i halfMeans(const BYTE *const rows[3], std::size_t x,
+                                                         __m256i multiplier, __m128i shift)
+{
+    return _mm256_srl_epi16(_mm256_mulhi_epu16(halfBoxSums(rows, 2 * x), multiplier), shift);
+}
+
+// Returns how many target pixels from the left it made; reads columns up to
+// 2 x width - 1 of each row.
+__attribute__((target("avx2"))) std::size_t
+halfRowMeansAvx2(const BYTE *const rows[3], std::size_t width, LaneDivider divide, BYTE *out)
+{
+    const __m256i multiplier = _mm256_set1_epi16(static_cast<short>(divide.multiplier));
+    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(divide.shift));
+    std::size_t x = 0;
+    for (; x + 33 <= width; x += 32) {
+        const __m256i bytes = _mm256_packus_epi16(halfMeans(rows, x, multiplier, shift),
+                                                  halfMeans(rows, x + 16, multiplier, shift));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x),
+                            _mm256_permute4x64_epi64(bytes, 0xD8));
+    }
+    // The rest in blocks of 16, the last one moved back over pixels already made
+    // so that it still ends inside the row; only the last pixel, whose box takes
+    // the row's last column, is left to the caller.
+    while (width >= 17 && x + 1 < width) {
+        const std::size_t at = std::min(x, width - 17);
+        const __m256i words = halfMeans(rows, at, multiplier, shift);
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at), _mm256_castsi256_si128(bytes));
+        x = at + 16;
+    }
+    return x;
+}
+#endif
+
+ROW_PASS void meanAtHalf(const std::uint16_t *sums, std::size_t width, LaneDivider divide,
+                         BYTE *out)
+{
+    meanEveryOf<3, 2>(sums, width, divide, out);
+}
+
+ROW_PASS void meanAtThird(const std::uint16_t *sums, std::size_t width, LaneDivider divide,
+                          BYTE *out)
+{
+    meanEveryOf<3, 3>(sums, width, divide, out);
+}
+
+} // namespace
+
+void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
+                LaneDivider divide, BYTE *out)
 {
     if (step == 2)
-        meanEveryOf<3, 2>(sums, width, divide, out);
+        meanAtHalf(sums, width, divide, out);
     else
-        meanEveryOf<3, 3>(sums, width, divide, out);
+        meanAtThird(sums, width, divide, out);
+}
+
+void halfRowMeans(const BYTE *top, std::size_t stride, std::size_t width, LaneDivider divide,
+                  BYTE *out)
+{
+    const BYTE *const rows[3] = {top, top + stride, top + 2 * stride};
+    std::size_t x = 0;
+#ifdef PAGELOT_AVX2_HALVING
+    if (IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE))
+        x = halfRowMeansAvx2(rows, width, divide, out);
+#endif
+    for (; x < width; ++x) {
+        std::uint32_t sum = 0;
+        for (const BYTE *row : rows)
+            sum += row[2 * x] + row[2 * x + 1] + row[2 * x + 2];
+        out[x] = static_cast<BYTE>(((sum * divide.multiplier) >> 16) >> divide.shift);
+    }
 }
 
 ROW_PASS void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)

@@ -96,6 +96,11 @@ void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE 
 // target columns: the mean and the pick in one pass, for 50% and 33%.
 void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
                 LaneDivider divide, BYTE *out);
+// 50% with smoothing, the viewer's usual zoom: out[x] = the mean of the 3 x 3 box at
+// column 2x of the three rows from top, stride bytes apart, straight from the
+// source. Every row must hold 2 x width + 1 bytes; the divider must be exact for 9.
+void halfRowMeans(const BYTE *top, std::size_t stride, std::size_t width, LaneDivider divide,
+                  BYTE *out);
 
 // out[x] = perColumn[starts[x]]
 void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out);

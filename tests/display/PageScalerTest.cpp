@@ -242,6 +242,30 @@ TEST(PageReduction, MatchesPlainWalkOnRandomPages)
     EXPECT_EQ(compared, 800);
 }
 
+TEST(PageReduction, HalvingMatchesPlainWalkAtEveryWidth)
+{
+    // 50% with smoothing reads whole boxes straight from the source in blocks of
+    // 32 and 16 target pixels: widths around those blocks, grey levels of every
+    // value (sums up to 9 x 255), and the last rows, whose boxes reach past the
+    // buffer and take the other path.
+    std::mt19937 random(50);
+    for (std::uint32_t wt = 1; wt <= 70; ++wt) {
+        for (std::uint32_t extra : {0u, 1u}) {
+            const std::uint32_t ws = 2 * wt + extra;
+            const std::uint32_t hs = 2 * 7 + extra;
+            Bytes page(std::size_t{ws} * hs);
+            for (auto &b : page)
+                b = static_cast<std::uint8_t>(random());
+            const std::uint32_t ht = hs / 2;
+            SCOPED_TRACE(testing::Message() << ws << "x" << hs << " -> " << wt << "x" << ht);
+            const ReferenceReduction want = referenceReduce(page, ws, hs, wt, ht, true);
+            const Reduced got = reduce(page, ws, hs, wt, ht, true);
+            ASSERT_EQ(got.code, want.code);
+            ASSERT_EQ(got.pixels, want.pixels);
+        }
+    }
+}
+
 TEST(PageReduction, MatchesPlainWalkAtViewerZooms)
 {
     // Fax-shaped pages at 50%, 33% and fit widths, where the boxes the viewer uses
