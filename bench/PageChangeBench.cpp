@@ -4,8 +4,8 @@
 // on a text-dense fine G4 page and a normal-mode G3 page whose rows are doubled.
 
 #include "display/PageBitmap.h"
-#include "tests/support/FixtureWriter.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/FixtureWriter.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <QGuiApplication>
 #include <QImage>

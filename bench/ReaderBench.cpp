@@ -5,7 +5,7 @@
 
 #include "imaging/imaging.h"
 #include "platform/GlobalMemory.h"
-#include "tests/support/FixtureWriter.h"
+#include "tools/fixtures/FixtureWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/PagelotApp.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

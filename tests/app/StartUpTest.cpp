@@ -2,7 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
-#include "display/PagelotView.h"
+#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/RuntimeClass.h"

@@ -1,6 +1,6 @@
 #include "tests/app/AppTestFixture.h"
 
-#include "display/PagelotView.h"
+#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/ScrollView.h"
 #include "framework/SystemMetrics.h"

@@ -3,8 +3,8 @@
 #include "framework/Dc.h"
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
-#include "tests/support/FixtureWriter.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/FixtureWriter.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -9,8 +9,8 @@
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
-#include "tests/support/FixtureWriter.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/FixtureWriter.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "framework/SystemMetrics.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <QApplication>
 #include <QScreen>

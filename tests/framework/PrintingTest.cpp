@@ -1,6 +1,6 @@
 #include "framework/Printing.h"
 #include "tests/support/Command.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "imaging/DataSource.h"
 #include "platform/GlobalMemory.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

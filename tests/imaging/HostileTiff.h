@@ -5,7 +5,7 @@
 
 #include "tests/imaging/TiffTestSupport.h"
 #include "tests/support/RawTiffBuilder.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,7 +3,7 @@
 #include "platform/GlobalMemory.h"
 #include "tests/imaging/TiffTestSupport.h"
 #include "tests/support/RawTiffBuilder.h"
-#include "tests/support/TempDir.h"
+#include "tools/fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // result copied out of its global block so tests compare plain vectors.
 
 #include "imaging/imaging.h"
-#include "tests/support/FixtureWriter.h"
+#include "tools/fixtures/FixtureWriter.h"
 
 #include <chrono>
 #include <cstdint>

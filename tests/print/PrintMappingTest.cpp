@@ -1,6 +1,6 @@
 #include "tests/print/PrintTestFixture.h"
 
-#include "display/PagelotView.h"
+#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
 #include "framework/Printing.h"

@@ -1,7 +1,7 @@
 #include "tests/print/PdfSheets.h"
 #include "tests/print/PrintTestFixture.h"
 
-#include "display/PagelotView.h"
+#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/Printing.h"
 #include "framework/WinApp.h"

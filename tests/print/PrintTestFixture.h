@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/app/AppTestFixture.h"
-#include "tests/support/FixtureWriter.h"
+#include "tools/fixtures/FixtureWriter.h"
 
 #include <QPageSize>
 

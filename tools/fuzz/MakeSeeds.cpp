@@ -1,7 +1,7 @@
 // Writes a small fax TIFF of every kind the fixture writer knows into a folder,
 // as the fuzzer's first corpus.
 
-#include "tests/support/FixtureWriter.h"
+#include "tools/fixtures/FixtureWriter.h"
 
 #include <cstdio>
 #include <string>

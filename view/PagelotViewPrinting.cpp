@@ -1,4 +1,4 @@
-#include "display/PagelotView.h"
+#include "view/PagelotView.h"
 
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
