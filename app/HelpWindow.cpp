@@ -3,8 +3,12 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QListWidget>
+#include <QShortcut>
 #include <QSplitter>
+
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +75,20 @@ CHelpWindow::CHelpWindow(QWidget *parent)
         else if (!url.isRelative())
             QDesktopServices::openUrl(url);
     });
+    // The keys of a browser window: Esc or Ctrl+W closes, Alt+Left/Right go back and
+    // forward through the topics visited.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close),
+          QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this), &QShortcut::activated,
+            m_pBrowser, &QTextBrowser::backward);
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this), &QShortcut::activated,
+            m_pBrowser, &QTextBrowser::forward);
+    // The signal comes before source() changes: take the topic from its argument.
+    connect(m_pBrowser, &QTextBrowser::sourceChanged, this,
+            [this](const QUrl &url) { selectContentsEntry(url.path()); });
+
     connect(m_pContents, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { showTopic(item->data(Qt::UserRole).toString()); });
     connect(m_pContents, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
@@ -96,6 +114,37 @@ bool CHelpWindow::Open(const QString &chmPath)
     m_pContents->setMinimumWidth(m_pContents->sizeHintForColumn(0) + 4 * m_pContents->frameWidth());
     showTopic(m_chm.DefaultTopic());
     return true;
+}
+
+void CHelpWindow::PlaceBeside(const QWidget &owner, const QRect &screen)
+{
+    // The owner's window decorations stand in for ours, unknown until we are shown.
+    const QRect ownerFrame = owner.frameGeometry();
+    const QRect inner = owner.geometry();
+    const QMargins frame(inner.left() - ownerFrame.left(), inner.top() - ownerFrame.top(),
+                         ownerFrame.right() - inner.right(), ownerFrame.bottom() - inner.bottom());
+    const QSize outer = size().grownBy(frame).boundedTo(screen.size());
+    QRect placed(QPoint(ownerFrame.right() + 1, ownerFrame.top()), outer);
+    if (placed.right() > screen.right())
+        placed.moveRight(ownerFrame.left() - 1);
+    if (placed.left() < screen.left())
+        placed.moveTopLeft(ownerFrame.topLeft() + QPoint(48, 48));
+    placed.moveLeft(std::clamp(placed.left(), screen.left(), screen.right() - outer.width() + 1));
+    placed.moveTop(std::clamp(placed.top(), screen.top(), screen.bottom() - outer.height() + 1));
+    setGeometry(placed.marginsRemoved(frame));
+}
+
+// Keeps the contents list on the topic shown, however it was reached.
+void CHelpWindow::selectContentsEntry(const QString &path)
+{
+    for (int row = 0; row < m_pContents->count(); ++row) {
+        QListWidgetItem *item = m_pContents->item(row);
+        if (item->data(Qt::UserRole).toString() == path) {
+            const QSignalBlocker blocker(m_pContents);
+            m_pContents->setCurrentItem(item);
+            return;
+        }
+    }
 }
 
 void CHelpWindow::showTopic(const QString &path)

@@ -18,6 +18,9 @@ public:
 
     // Loads the file and shows its start topic; false when it cannot be opened.
     bool Open(const QString &chmPath);
+    // Places the window beside the owner where the screen has room, else over it, and
+    // always whole on the screen's available area.
+    void PlaceBeside(const QWidget &owner, const QRect &screen);
     QString CurrentTopic() const;
     QTextBrowser *Browser() const { return m_pBrowser; }
 
@@ -25,6 +28,7 @@ private:
     class TopicBrowser;
 
     void showTopic(const QString &path);
+    void selectContentsEntry(const QString &path);
 
     CChmFile m_chm;
     QListWidget *m_pContents = nullptr;

@@ -3,16 +3,17 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameWnd.h"
 #include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
+#include "view/PagelotView.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 
 namespace {
 
@@ -92,5 +93,9 @@ void CPagelotApp::OnHelpContents()
         return;
     }
     m_pHelpWindow = window;
+    if (QWidget *pOwner = AfxGetMainWnd()) {
+        const QScreen *screen = pOwner->screen();
+        window->PlaceBeside(*pOwner, screen->availableGeometry());
+    }
     window->show();
 }

@@ -72,6 +72,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("2.1.0.0"));
     QApplication::setWindowIcon(ApplicationIcon());
+    // Lets the desktop match the window to its entry and icon; nothing is registered.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PAGELOT_APP_ID));
     closeOnTerminate();
 
     int exitCode = 1;

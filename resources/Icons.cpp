@@ -351,4 +351,5 @@ QIcon ToolBarIcon(UINT nID)
 }
 
 QIcon ApplicationIcon() { return painted(drawApplication, QSizeF(32, 32)); }
+void DrawApplicationIcon(QPainter &painter) { drawApplication(painter); }
 QIcon DocumentIcon() { return painted(drawDocument, QSizeF(32, 32)); }

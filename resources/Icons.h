@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+class QPainter;
+
 // Icons drawn as vector art at whatever size is asked for, so the 16 x 15 toolbar
 // buttons stay crisp at 1x and sharp on high-density screens.
 
@@ -11,4 +13,6 @@
 QIcon ToolBarIcon(UINT nID);
 // Icon 128: the application. Icon 129: a fax document.
 QIcon ApplicationIcon();
+// The application icon's vector art in its 32 x 32 design box, for exporting it as SVG.
+void DrawApplicationIcon(QPainter &painter);
 QIcon DocumentIcon();
