@@ -31,7 +31,6 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR)
         || !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
-    m_wndToolBar.ModifyStyle(0, TBSTYLE_FLAT);
 
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)
         || !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
@@ -44,7 +43,7 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
                                                                 QStringLiteral("EnableTips"), 1)
                                          != 0
                                    : TRUE;
-    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_FLYBY | CBRS_GRIPPER
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_GRIPPER
                              | (bTips ? CBRS_TOOLTIPS : 0));
 
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);

@@ -3,12 +3,13 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameWnd.h"
 #include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
+#include "resources/ResourceTables.h"
+#include "view/PagelotView.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +23,7 @@ CString g_strProgramFolder;
 
 CPagelotApp::CPagelotApp()
 {
+    AfxSetResourceModule(&ProgramResources());
     ON_COMMAND(ID_APP_ABOUT, &CPagelotApp::OnAppAbout);
     ON_COMMAND(ID_HELP_CONTENTS, &CPagelotApp::OnHelpContents);
     ON_COMMAND(ID_FILE_NEW, [this] { OnFileNew(); });
@@ -33,6 +35,7 @@ CPagelotApp::~CPagelotApp()
 {
     delete m_pHelpWindow;
     CloseAllDocuments(TRUE);
+    AfxSetResourceModule(nullptr);
 }
 
 BOOL CPagelotApp::InitInstance()

@@ -121,10 +121,8 @@ TEST_F(AppTest, ToolbarHasTwelveDrawnButtonsInOrderDockableEverywhereAndFloatabl
     EXPECT_EQ(bar.allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_TRUE(bar.isFloatable());
     EXPECT_TRUE(bar.isMovable());
-    EXPECT_TRUE(bar.GetCtrlStyle() & TBSTYLE_FLAT);
     EXPECT_EQ(bar.iconSize(), QSize(16, 15));
     EXPECT_TRUE(bar.GetBarStyle() & CBRS_GRIPPER);
-    EXPECT_TRUE(bar.GetBarStyle() & CBRS_FLYBY);
 
     for (UINT nID : kExpectedButtons) {
         if (nID == 0)

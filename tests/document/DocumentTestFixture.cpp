@@ -1,5 +1,7 @@
 #include "DocumentTestFixture.h"
 
+#include "resources/ResourceTables.h"
+
 using namespace fixtures;
 
 namespace {
@@ -54,6 +56,7 @@ DocumentTest::DocumentTest()
 {
     faxFiles();
     CWinApp::SetProfileFileForTesting(qpath(m_settingsFolder.file("profile.ini")));
+    AfxSetResourceModule(&ProgramResources());
     m_pApp = std::make_unique<CWinApp>();
     m_pApp->SetRegistryKey(QStringLiteral("Brackwater Systems"));
     m_pApp->m_pMainWnd = &m_frame;
@@ -85,6 +88,7 @@ DocumentTest::~DocumentTest()
     AfxSetFileDialogHook({});
     AfxResetSystemMetrics();
     CWinApp::SetProfileFileForTesting({});
+    AfxSetResourceModule(nullptr);
 }
 
 void DocumentTest::SetClientSize(int width, int height)
