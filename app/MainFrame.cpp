@@ -1,10 +1,12 @@
 #include "app/MainFrame.h"
 
-#include "framework/WinApp.h"
+#include "document/PagelotDoc.h"
 #include "resources/Resource.h"
 
 #include <QAction>
 #include <QActionGroup>
+
+#include <vector>
 
 namespace {
 
@@ -39,10 +41,7 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_RESOLUTION, SBPS_NORMAL, 80);
     m_wndStatusBar.SetPaneInfo(3, ID_INDICATOR_SIZE, SBPS_NORMAL, 100);
 
-    const BOOL bTips = AfxGetApp() ? AfxGetApp()->GetProfileInt(QStringLiteral("Settings"),
-                                                                QStringLiteral("EnableTips"), 1)
-                                         != 0
-                                   : TRUE;
+    const BOOL bTips = CPagelotDoc::ReadEnableTipsSetting();
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_GRIPPER
                              | (bTips ? CBRS_TOOLTIPS : 0));
 
@@ -59,8 +58,12 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
 // a group may be marked (the fit modes mark no zoom item).
 void CMainFrame::GroupRadioCommands()
 {
-    const std::initializer_list<UINT> groups[] = {
-        {ID_ZOOM_ACTUALSIZE, ID_ZOOM_33, ID_ZOOM_50},
+    std::vector<UINT> zoomGroup;
+    for (const ZoomModeInfo &zoom : ZoomModes())
+        if (zoom.bRadio)
+            zoomGroup.push_back(zoom.nID);
+    const std::vector<UINT> groups[] = {
+        zoomGroup,
         {ID_ROTATE_NONE, ID_ROTATE_LEFT, ID_ROTATE_RIGHT, ID_ROTATE_UPSIDEDOWN},
     };
     for (const auto &ids : groups) {
