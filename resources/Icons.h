@@ -9,6 +9,5 @@
 
 // The toolbar button image of a command id; a null icon for ids without one.
 QIcon ToolBarIcon(UINT nID);
-// Icon 128: the application. Icon 129: a fax document.
+// Icon 128: the application.
 QIcon ApplicationIcon();
-QIcon DocumentIcon();

@@ -117,13 +117,13 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
                                   int code)
 {
     CPageBitmap source;
-    EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
+    EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
     if (source.m_resolution.cy < 190)
         source.DoubleRows();
     CPageBitmap shown;
-    EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), 0u);
+    EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), IMG_OK);
     if (code >= 0) {
-        EXPECT_EQ(shown.Rotate(code), 0u);
+        EXPECT_EQ(shown.Rotate(code), IMG_OK);
     }
     return imageOf(shown);
 }
@@ -131,7 +131,7 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
 CSize DocumentTest::SourceSize(const std::string &path, int index)
 {
     CPageBitmap source;
-    EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
+    EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
     if (source.m_resolution.cy < 190)
         source.DoubleRows();
     return source.m_size;
