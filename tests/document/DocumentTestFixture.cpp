@@ -118,7 +118,7 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
 {
     CPageBitmap source;
     EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
-    if (source.m_resolution.cy < 190)
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     CPageBitmap shown;
     EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), IMG_OK);
@@ -132,7 +132,7 @@ CSize DocumentTest::SourceSize(const std::string &path, int index)
 {
     CPageBitmap source;
     EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
-    if (source.m_resolution.cy < 190)
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     return source.m_size;
 }
