@@ -1,10 +1,12 @@
 #include "app/MainFrame.h"
 
-#include "framework/WinApp.h"
+#include "document/PagelotDoc.h"
 #include "resources/Resource.h"
 
 #include <QAction>
 #include <QActionGroup>
+
+#include <vector>
 
 namespace {
 
@@ -31,7 +33,6 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR)
         || !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
-    m_wndToolBar.ModifyStyle(0, TBSTYLE_FLAT);
 
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR)
         || !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
@@ -40,11 +41,8 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_RESOLUTION, SBPS_NORMAL, 80);
     m_wndStatusBar.SetPaneInfo(3, ID_INDICATOR_SIZE, SBPS_NORMAL, 100);
 
-    const BOOL bTips = AfxGetApp() ? AfxGetApp()->GetProfileInt(QStringLiteral("Settings"),
-                                                                QStringLiteral("EnableTips"), 1)
-                                         != 0
-                                   : TRUE;
-    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_FLYBY | CBRS_GRIPPER
+    const BOOL bTips = CPagelotDoc::ReadEnableTipsSetting();
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_GRIPPER
                              | (bTips ? CBRS_TOOLTIPS : 0));
 
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
@@ -60,8 +58,12 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
 // a group may be marked (the fit modes mark no zoom item).
 void CMainFrame::GroupRadioCommands()
 {
-    const std::initializer_list<UINT> groups[] = {
-        {ID_ZOOM_ACTUALSIZE, ID_ZOOM_33, ID_ZOOM_50},
+    std::vector<UINT> zoomGroup;
+    for (const ZoomModeInfo &zoom : ZoomModes())
+        if (zoom.bRadio)
+            zoomGroup.push_back(zoom.nID);
+    const std::vector<UINT> groups[] = {
+        zoomGroup,
         {ID_ROTATE_NONE, ID_ROTATE_LEFT, ID_ROTATE_RIGHT, ID_ROTATE_UPSIDEDOWN},
     };
     for (const auto &ids : groups) {

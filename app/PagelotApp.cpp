@@ -8,6 +8,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
+#include "resources/ResourceTables.h"
 #include "view/PagelotView.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ CString g_strProgramFolder;
 
 CPagelotApp::CPagelotApp()
 {
+    AfxSetResourceModule(&ProgramResources());
     ON_COMMAND(ID_APP_ABOUT, &CPagelotApp::OnAppAbout);
     ON_COMMAND(ID_HELP_CONTENTS, &CPagelotApp::OnHelpContents);
     ON_COMMAND(ID_FILE_NEW, [this] { OnFileNew(); });
@@ -34,6 +36,7 @@ CPagelotApp::~CPagelotApp()
 {
     delete m_pHelpWindow;
     CloseAllDocuments(TRUE);
+    AfxSetResourceModule(nullptr);
 }
 
 BOOL CPagelotApp::InitInstance()

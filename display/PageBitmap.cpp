@@ -135,7 +135,6 @@ std::uint32_t CPageBitmap::ReleasePixels()
 void CPageBitmap::SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
                                 std::int32_t unit)
 {
-    constexpr std::int32_t KIND_TIFF = 12;
     constexpr std::int32_t UNIT_INCH = 2;
     constexpr std::int32_t UNIT_CENTIMETRE = 3;
     constexpr double INCHES_PER_CENTIMETRE = 0.39370079;

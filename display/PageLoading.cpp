@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::int32_t KIND_TIFF = 12;
-
 struct SourceCloser
 {
     void operator()(DataSource *source) const { imgCloseSource(source); }

@@ -9,14 +9,11 @@
 #include <immintrin.h>
 #endif
 
-// The passes over whole rows are compiled for AVX2 and for the baseline processor
-// alike, and the loader picks what this processor runs; their kernels are inlined
-// into them. Integer arithmetic only, so both give the same bytes.
-#if defined(__x86_64__)
-#define ROW_PASS __attribute__((target_clones("avx2", "default")))
-#else
-#define ROW_PASS
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)                                \
+    && !defined(PAGELOT_PORTABLE_ONLY)
+#define PAGELOT_AVX2_ROWS 1
 #endif
+
 #define KERNEL inline __attribute__((always_inline))
 
 namespace reduction {
@@ -31,45 +28,69 @@ bool dividesExactly(std::uint32_t divisor, std::uint32_t multiplier, unsigned sh
     return true;
 }
 
-// The mean of the K-wide box at every Step-th column, for count boxes.
-template <std::uint32_t K, std::uint32_t Step, bool Shifted>
-KERNEL void meanEveryOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
-                        BYTE *means)
-{
-    const std::uint16_t multiplier = divide.multiplier;
-    const unsigned shift = divide.shift;
-    for (std::size_t c = 0; c < count; ++c) {
-        const std::uint16_t *s = sums + Step * c;
-        std::uint16_t sum = s[0];
-        for (std::uint32_t i = 1; i < K; ++i)
-            sum = static_cast<std::uint16_t>(sum + s[i]);
-        const auto high = static_cast<std::uint16_t>((std::uint32_t{sum} * multiplier) >> 16);
-        means[c] = static_cast<BYTE>(Shifted ? high >> shift : high);
-    }
-}
+// The passes over whole rows, compiled for AVX2 and for the baseline processor alike;
+// the processor-feature probe picks one at each call, so tests can force the baseline.
+#ifdef PAGELOT_AVX2_ROWS
+namespace wide {
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#include "display/ReductionPasses.inc"
+#pragma GCC pop_options
+} // namespace wide
+#endif
 
-template <std::uint32_t K, std::uint32_t Step>
-KERNEL void meanEveryOf(const std::uint16_t *sums, std::size_t count, LaneDivider divide,
-                        BYTE *means)
-{
-    if (divide.shift == 0)
-        meanEveryOf<K, Step, false>(sums, count, divide, means);
-    else
-        meanEveryOf<K, Step, true>(sums, count, divide, means);
-}
+namespace portable {
+#include "display/ReductionPasses.inc"
+} // namespace portable
 
-template <std::uint32_t K>
-KERNEL void blackPerColumnOf(const BYTE *mins, std::size_t count, BYTE *blacks)
-{
-    for (std::size_t c = 0; c < count; ++c) {
-        BYTE least = mins[c];
-        for (std::uint32_t i = 1; i < K; ++i)
-            least = std::min(least, mins[c + i]);
-        blacks[c] = least == 0 ? 0 : 255;
-    }
-}
+#ifdef PAGELOT_AVX2_ROWS
+#define ROW_PASS(call)                                                                             \
+    (IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE) ? wide::call : portable::call)
+#else
+#define ROW_PASS(call) portable::call
+#endif
 
 } // namespace
+
+void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                std::size_t span, std::uint16_t *sums)
+{
+    ROW_PASS(sumColumns(source, bandStart, rows, span, sums));
+}
+
+void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                std::size_t span, std::uint32_t *sums)
+{
+    ROW_PASS(sumColumns(source, bandStart, rows, span, sums));
+}
+
+void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
+                std::size_t span, BYTE *mins)
+{
+    ROW_PASS(minColumns(source, bandStart, rows, span, mins));
+}
+
+void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t count,
+                   LaneDivider divide, BYTE *means)
+{
+    ROW_PASS(meanPerColumn(kx, sums, count, divide, means));
+}
+
+void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
+                LaneDivider divide, BYTE *out)
+{
+    ROW_PASS(meanAtStep(step, sums, width, divide, out));
+}
+
+void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)
+{
+    ROW_PASS(blackPerColumn(kx, mins, count, blacks));
+}
+
+void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out)
+{
+    ROW_PASS(pickColumns(perColumn, columns, out));
+}
 
 // Shift 0 serves the usual boxes (up to 16 pixels) with one high multiply; larger
 // boxes need the shift.
@@ -86,79 +107,10 @@ LaneDivider laneDivider(std::uint32_t divisor)
     return {};
 }
 
-template <typename Sum>
-KERNEL void foldColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                        std::size_t span, Sum *sums)
-{
-    if (rows == 3 && source.holds(bandStart, rows, span)) {
-        const BYTE *a = source.pixels + bandStart;
-        const BYTE *b = a + source.width;
-        const BYTE *c = b + source.width;
-        for (std::size_t i = 0; i < span; ++i)
-            sums[i] = static_cast<Sum>(a[i] + b[i] + c[i]);
-        return;
-    }
-    for (std::uint32_t j = 0; j < rows; ++j) {
-        const std::uint64_t start = bandStart + j * source.width;
-        const std::size_t n = source.inside(start, span);
-        const BYTE *row = n ? source.pixels + start : nullptr;
-        if (j == 0) {
-            for (std::size_t c = 0; c < n; ++c)
-                sums[c] = row[c];
-            std::fill(sums + n, sums + span, Sum{255});
-        } else {
-            for (std::size_t c = 0; c < n; ++c)
-                sums[c] = static_cast<Sum>(sums[c] + row[c]);
-            for (std::size_t c = n; c < span; ++c)
-                sums[c] = static_cast<Sum>(sums[c] + 255);
-        }
-    }
-}
-
-ROW_PASS void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                         std::size_t span, std::uint16_t *sums)
-{
-    foldColumns(source, bandStart, rows, span, sums);
-}
-
-ROW_PASS void sumColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                         std::size_t span, std::uint32_t *sums)
-{
-    foldColumns(source, bandStart, rows, span, sums);
-}
-
-ROW_PASS void minColumns(const SourceView &source, std::uint64_t bandStart, std::uint32_t rows,
-                         std::size_t span, BYTE *mins)
-{
-    if (rows == 2 && source.holds(bandStart, rows, span)) {
-        const BYTE *a = source.pixels + bandStart;
-        const BYTE *b = a + source.width;
-        for (std::size_t i = 0; i < span; ++i)
-            mins[i] = std::min(a[i], b[i]);
-        return;
-    }
-    std::fill(mins, mins + span, BYTE{255});
-    for (std::uint32_t j = 0; j < rows; ++j) {
-        const std::uint64_t start = bandStart + j * source.width;
-        const std::size_t n = source.inside(start, span);
-        const BYTE *row = n ? source.pixels + start : nullptr;
-        for (std::size_t c = 0; c < n; ++c)
-            mins[c] = std::min(mins[c], row[c]);
-    }
-}
-
-ROW_PASS void meanPerColumn(std::uint32_t kx, const std::uint16_t *sums, std::size_t count,
-                            LaneDivider divide, BYTE *means)
-{
-    if (kx == 3)
-        meanEveryOf<3, 1>(sums, count, divide, means);
-    else
-        meanEveryOf<4, 1>(sums, count, divide, means);
-}
-
 namespace {
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))                               \
+    && !defined(PAGELOT_PORTABLE_ONLY)
 #define PAGELOT_AVX2_HALVING 1
 
 // Sixteen 50% box sums from three rows, as 16-bit lanes in target order. A 16-bit
@@ -214,28 +166,7 @@ halfRowMeansAvx2(const BYTE *const rows[3], std::size_t width, LaneDivider divid
 }
 #endif
 
-ROW_PASS void meanAtHalf(const std::uint16_t *sums, std::size_t width, LaneDivider divide,
-                         BYTE *out)
-{
-    meanEveryOf<3, 2>(sums, width, divide, out);
-}
-
-ROW_PASS void meanAtThird(const std::uint16_t *sums, std::size_t width, LaneDivider divide,
-                          BYTE *out)
-{
-    meanEveryOf<3, 3>(sums, width, divide, out);
-}
-
 } // namespace
-
-void meanAtStep(std::uint32_t step, const std::uint16_t *sums, std::size_t width,
-                LaneDivider divide, BYTE *out)
-{
-    if (step == 2)
-        meanAtHalf(sums, width, divide, out);
-    else
-        meanAtThird(sums, width, divide, out);
-}
 
 void halfRowMeans(const BYTE *top, std::size_t stride, std::size_t width, LaneDivider divide,
                   BYTE *out)
@@ -251,41 +182,6 @@ void halfRowMeans(const BYTE *top, std::size_t stride, std::size_t width, LaneDi
         for (const BYTE *row : rows)
             sum += row[2 * x] + row[2 * x + 1] + row[2 * x + 2];
         out[x] = static_cast<BYTE>(((sum * divide.multiplier) >> 16) >> divide.shift);
-    }
-}
-
-ROW_PASS void blackPerColumn(std::uint32_t kx, const BYTE *mins, std::size_t count, BYTE *blacks)
-{
-    switch (kx) {
-    case 1:
-        return blackPerColumnOf<1>(mins, count, blacks);
-    case 2:
-        return blackPerColumnOf<2>(mins, count, blacks);
-    case 3:
-        return blackPerColumnOf<3>(mins, count, blacks);
-    default:
-        return blackPerColumnOf<4>(mins, count, blacks);
-    }
-}
-
-ROW_PASS void pickColumns(const BYTE *perColumn, const Columns &columns, BYTE *out)
-{
-    const std::size_t width = columns.starts.size();
-    switch (columns.step) {
-    case 1:
-        std::memcpy(out, perColumn, width);
-        return;
-    case 2:
-        for (std::size_t x = 0; x < width; ++x)
-            out[x] = perColumn[2 * x];
-        return;
-    case 3:
-        for (std::size_t x = 0; x < width; ++x)
-            out[x] = perColumn[3 * x];
-        return;
-    default:
-        for (std::size_t x = 0; x < width; ++x)
-            out[x] = perColumn[columns.starts[x]];
     }
 }
 

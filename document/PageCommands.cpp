@@ -39,28 +39,8 @@ void CPagelotDoc::ChangePage(std::int32_t index)
         return;
 
     // Only a half turn is carried to the new page, so the fits never swap the sides.
-    const CSize size = m_sourcePage.m_size;
-    switch (m_nZoomMode) {
-    case ZoomMode::FitWidth:
-        if (!RenderFitWidth(Rotation::None))
-            return;
-        break;
-    case ZoomMode::FitHeight:
-        if (!RenderFitHeight(Rotation::None))
-            return;
-        break;
-    case ZoomMode::ActualSize:
-        m_displayPage.CopyFrom(m_sourcePage);
-        break;
-    case ZoomMode::Scale33:
-        if (!RenderScaled(size.cx / 3, size.cy / 3))
-            return;
-        break;
-    case ZoomMode::Scale50:
-        if (!RenderScaled(size.cx / 2, size.cy / 2))
-            return;
-        break;
-    }
+    if (!RenderZoom(ZoomModeInfoOf(m_nZoomMode), Rotation::None))
+        return;
 
     if (m_bUpsideDown)
         m_displayPage.Rotate(IMG_ROT_180);
@@ -116,9 +96,20 @@ bool CPagelotDoc::RenderFit(bool fitWidth, Rotation turn)
     return RenderScaled(size.cx, size.cy);
 }
 
-bool CPagelotDoc::RenderFitWidth(Rotation turn) { return RenderFit(true, turn); }
-
-bool CPagelotDoc::RenderFitHeight(Rotation turn) { return RenderFit(false, turn); }
+bool CPagelotDoc::RenderZoom(const ZoomModeInfo &zoom, Rotation turn)
+{
+    if (zoom.fit != ZoomFit::None)
+        return RenderFit(zoom.fit == ZoomFit::Width, turn);
+    if (zoom.divisor == 1) {
+        // Without a source page (its read failed) a copy would only empty the page shown.
+        if (!m_sourcePage.m_pPixels)
+            return false;
+        m_displayPage.CopyFrom(m_sourcePage);
+        return true;
+    }
+    const CSize page = m_sourcePage.m_size;
+    return RenderScaled(page.cx / zoom.divisor, page.cy / zoom.divisor);
+}
 
 void CPagelotDoc::ReapplyRotation()
 {
@@ -134,39 +125,12 @@ void CPagelotDoc::SetZoom(ZoomMode mode)
     RefreshDisplay();
 }
 
-void CPagelotDoc::OnZoomFitWidth()
+void CPagelotDoc::OnZoom(const ZoomModeInfo &zoom)
 {
-    if (RenderFitWidth(m_nRotation))
-        SetZoom(ZoomMode::FitWidth);
-}
-
-void CPagelotDoc::OnZoomFitHeight()
-{
-    if (RenderFitHeight(m_nRotation))
-        SetZoom(ZoomMode::FitHeight);
-}
-
-void CPagelotDoc::OnZoomActualSize()
-{
-    // Without a source page (its read failed) a copy would only empty the page shown.
-    if (m_nZoomMode == ZoomMode::ActualSize || !m_sourcePage.m_pPixels)
+    if (zoom.fit == ZoomFit::None && m_nZoomMode == zoom.mode)
         return;
-    m_displayPage.CopyFrom(m_sourcePage);
-    SetZoom(ZoomMode::ActualSize);
-}
-
-void CPagelotDoc::OnZoom33()
-{
-    const CSize page = m_sourcePage.m_size;
-    if (m_nZoomMode != ZoomMode::Scale33 && RenderScaled(page.cx / 3, page.cy / 3))
-        SetZoom(ZoomMode::Scale33);
-}
-
-void CPagelotDoc::OnZoom50()
-{
-    const CSize page = m_sourcePage.m_size;
-    if (m_nZoomMode != ZoomMode::Scale50 && RenderScaled(page.cx / 2, page.cy / 2))
-        SetZoom(ZoomMode::Scale50);
+    if (RenderZoom(zoom, m_nRotation))
+        SetZoom(zoom.mode);
 }
 
 void CPagelotDoc::OnUpdateHasPage(CCmdUI *pCmdUI) { pCmdUI->Enable(HasPage()); }
@@ -177,19 +141,12 @@ void CPagelotDoc::UpdateRadio(CCmdUI *pCmdUI, bool selected)
     pCmdUI->SetRadio(selected);
 }
 
-void CPagelotDoc::OnUpdateZoomActualSize(CCmdUI *pCmdUI)
+void CPagelotDoc::OnUpdateZoom(const ZoomModeInfo &zoom, CCmdUI *pCmdUI)
 {
-    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::ActualSize);
-}
-
-void CPagelotDoc::OnUpdateZoom33(CCmdUI *pCmdUI)
-{
-    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::Scale33);
-}
-
-void CPagelotDoc::OnUpdateZoom50(CCmdUI *pCmdUI)
-{
-    UpdateRadio(pCmdUI, m_nZoomMode == ZoomMode::Scale50);
+    if (zoom.bRadio)
+        UpdateRadio(pCmdUI, m_nZoomMode == zoom.mode);
+    else
+        OnUpdateHasPage(pCmdUI);
 }
 
 void CPagelotDoc::RotateTo(Rotation target)
@@ -252,9 +209,7 @@ void CPagelotDoc::OnViewToolTips()
     m_bEnableTips = !m_bEnableTips;
     if (CFrameWnd *pFrame = AfxGetMainWnd())
         pFrame->ShowToolbarTips(m_bEnableTips);
-    if (CWinApp *pApp = AfxGetApp())
-        pApp->WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("EnableTips"),
-                              m_bEnableTips ? 1 : 0);
+    WriteEnableTipsSetting(m_bEnableTips);
 }
 
 void CPagelotDoc::OnUpdateViewAntiAlias(CCmdUI *pCmdUI)

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Fine-mode faxes are 196 dpi, normal mode 98: below this the rows are doubled so both
-// show with the same aspect.
-constexpr std::int32_t MIN_UNDOUBLED_DPI = 190;
 // A full-screen client area wider than this shows a new file at one half, else one third.
 constexpr std::int32_t HALF_SIZE_SCREEN_WIDTH = 864;
 
@@ -22,14 +19,27 @@ void showReadError(std::uint32_t code)
     AfxMessageBox(ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }
 
+const QString kTipsSection = QStringLiteral("Settings");
+const QString kTipsEntry = QStringLiteral("EnableTips");
+
 } // namespace
 
 CPagelotDoc::CPagelotDoc()
+    : m_bEnableTips(ReadEnableTipsSetting())
+{
+    MapCommands();
+}
+
+BOOL CPagelotDoc::ReadEnableTipsSetting()
+{
+    CWinApp *pApp = AfxGetApp();
+    return !pApp || pApp->GetProfileInt(kTipsSection, kTipsEntry, 1) != 0;
+}
+
+void CPagelotDoc::WriteEnableTipsSetting(BOOL bEnable)
 {
     if (CWinApp *pApp = AfxGetApp())
-        m_bEnableTips =
-            pApp->GetProfileInt(QStringLiteral("Settings"), QStringLiteral("EnableTips"), 1) != 0;
-    MapCommands();
+        pApp->WriteProfileInt(kTipsSection, kTipsEntry, bEnable ? 1 : 0);
 }
 
 CPagelotDoc::~CPagelotDoc() = default;
@@ -47,16 +57,11 @@ void CPagelotDoc::MapCommands()
     ON_UPDATE_COMMAND_UI(ID_PAGE_NEXT, &CPagelotDoc::OnUpdatePageNextLast);
     ON_UPDATE_COMMAND_UI(ID_PAGE_LAST, &CPagelotDoc::OnUpdatePageNextLast);
 
-    ON_COMMAND(ID_ZOOM_FITWIDTH, &CPagelotDoc::OnZoomFitWidth);
-    ON_COMMAND(ID_ZOOM_FITHEIGHT, &CPagelotDoc::OnZoomFitHeight);
-    ON_COMMAND(ID_ZOOM_ACTUALSIZE, &CPagelotDoc::OnZoomActualSize);
-    ON_COMMAND(ID_ZOOM_33, &CPagelotDoc::OnZoom33);
-    ON_COMMAND(ID_ZOOM_50, &CPagelotDoc::OnZoom50);
-    ON_UPDATE_COMMAND_UI(ID_ZOOM_FITWIDTH, &CPagelotDoc::OnUpdateHasPage);
-    ON_UPDATE_COMMAND_UI(ID_ZOOM_FITHEIGHT, &CPagelotDoc::OnUpdateHasPage);
-    ON_UPDATE_COMMAND_UI(ID_ZOOM_ACTUALSIZE, &CPagelotDoc::OnUpdateZoomActualSize);
-    ON_UPDATE_COMMAND_UI(ID_ZOOM_33, &CPagelotDoc::OnUpdateZoom33);
-    ON_UPDATE_COMMAND_UI(ID_ZOOM_50, &CPagelotDoc::OnUpdateZoom50);
+    for (const ZoomModeInfo &zoom : ZoomModes()) {
+        ON_COMMAND(zoom.nID, [this, &zoom] { OnZoom(zoom); });
+        ON_UPDATE_COMMAND_UI(zoom.nID,
+                             [this, &zoom](CCmdUI *pCmdUI) { OnUpdateZoom(zoom, pCmdUI); });
+    }
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, &CPagelotDoc::OnUpdateHasPage);
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, &CPagelotDoc::OnUpdateHasPage);
 
@@ -89,7 +94,7 @@ bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
     // Taken before row doubling, which starts the page afresh.
     if (pPageCount)
         *pPageCount = m_sourcePage.m_nPageCount;
-    if (m_sourcePage.m_resolution.cy < MIN_UNDOUBLED_DPI)
+    if (m_sourcePage.NeedsRowDoubling())
         m_sourcePage.DoubleRows();
     return true;
 }

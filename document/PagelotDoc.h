@@ -1,19 +1,12 @@
 #pragma once
 
 #include "display/PageBitmap.h"
+#include "document/ZoomModes.h"
 #include "framework/Document.h"
 
 #include <cstdint>
 
 class CCmdUI;
-
-enum class ZoomMode : std::int32_t {
-    FitWidth = 0,
-    FitHeight = 1,
-    ActualSize = 2,
-    Scale33 = 3,
-    Scale50 = 4,
-};
 
 enum class Rotation : std::int32_t {
     None = 0,
@@ -42,6 +35,10 @@ public:
     // framework still records the path and titles the window after it.
     BOOL OnOpenDocument(const CString &pathName) override;
 
+    // The ToolTips choice kept in the settings store, on when nothing is kept.
+    static BOOL ReadEnableTipsSetting();
+    static void WriteEnableTipsSetting(BOOL bEnable);
+
     CPageBitmap &GetSourcePage() { return m_sourcePage; }
     CPageBitmap &GetDisplayPage() { return m_displayPage; }
     CPageBitmap &GetPrintPage() { return m_printPage; }
@@ -64,17 +61,12 @@ protected:
     void OnUpdatePageFirstPrevious(CCmdUI *pCmdUI);
     void OnUpdatePageNextLast(CCmdUI *pCmdUI);
 
-    void OnZoomFitWidth();
-    void OnZoomFitHeight();
-    void OnZoomActualSize();
-    void OnZoom33();
-    void OnZoom50();
+    // A fixed scale chosen again does nothing; a fit fits the page to the window again.
+    void OnZoom(const ZoomModeInfo &zoom);
+    void OnUpdateZoom(const ZoomModeInfo &zoom, CCmdUI *pCmdUI);
     void OnUpdateHasPage(CCmdUI *pCmdUI);
     // Enabled while a page is shown, with the radio mark where the choice is current.
     void UpdateRadio(CCmdUI *pCmdUI, bool selected);
-    void OnUpdateZoomActualSize(CCmdUI *pCmdUI);
-    void OnUpdateZoom33(CCmdUI *pCmdUI);
-    void OnUpdateZoom50(CCmdUI *pCmdUI);
 
     void OnRotateNone();
     void OnRotateLeft();
@@ -105,9 +97,10 @@ private:
     // height, for a page about to be turned. False, with the display page untouched, when
     // there is no page, no view or no room to show anything.
     bool RenderFit(bool fitWidth, Rotation turn);
-    bool RenderFitWidth(Rotation turn);
-    bool RenderFitHeight(Rotation turn);
     bool RenderScaled(std::int32_t width, std::int32_t height);
+    // Renders the display page for zoom from the source page, for a page about to be
+    // turned. False, with the display page untouched, when there is nothing to show.
+    bool RenderZoom(const ZoomModeInfo &zoom, Rotation turn);
     void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);

@@ -1,7 +1,10 @@
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
+#include "framework/StringResources.h"
+#include "resources/Resource.h"
 
-// The panes describe the page as read, whatever zoom, turn or smoothing shows it.
+// The panes describe the page as read, whatever zoom, turn or smoothing shows it. Without
+// a page they show their string-table text, as the status bar starts them.
 
 void CPagelotDoc::OnUpdateIndicatorPage(CCmdUI *pCmdUI)
 {
@@ -9,7 +12,7 @@ void CPagelotDoc::OnUpdateIndicatorPage(CCmdUI *pCmdUI)
     if (m_sourcePage.m_pPixels)
         pCmdUI->SetText(QString::asprintf("Page %d of %d", m_nCurrentPage + 1, m_nPageCount));
     else
-        pCmdUI->SetText(QStringLiteral("Page 0 of 0"));
+        pCmdUI->SetText(AfxLoadString(ID_INDICATOR_PAGE));
 }
 
 void CPagelotDoc::OnUpdateIndicatorResolution(CCmdUI *pCmdUI)
@@ -19,7 +22,7 @@ void CPagelotDoc::OnUpdateIndicatorResolution(CCmdUI *pCmdUI)
         pCmdUI->SetText(QString::asprintf("%d x %d dpi", m_sourcePage.m_resolution.cx,
                                           m_sourcePage.m_resolution.cy));
     else
-        pCmdUI->SetText(QStringLiteral("0 x 0 dpi"));
+        pCmdUI->SetText(AfxLoadString(ID_INDICATOR_RESOLUTION));
 }
 
 void CPagelotDoc::OnUpdateIndicatorSize(CCmdUI *pCmdUI)
@@ -29,5 +32,5 @@ void CPagelotDoc::OnUpdateIndicatorSize(CCmdUI *pCmdUI)
         pCmdUI->SetText(
             QString::asprintf("%d x %d pixels", m_sourcePage.m_size.cx, m_sourcePage.m_size.cy));
     else
-        pCmdUI->SetText(QStringLiteral("0 x 0 pixels"));
+        pCmdUI->SetText(AfxLoadString(ID_INDICATOR_SIZE));
 }

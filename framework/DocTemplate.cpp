@@ -1,11 +1,11 @@
 #include "framework/DocTemplate.h"
 
+#include "framework/AfxRes.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
 #include "framework/RuntimeClass.h"
 #include "framework/StringResources.h"
 #include "framework/WinApp.h"
-#include "resources/Resource.h"
 
 #include <QApplication>
 #include <QPageSetupDialog>

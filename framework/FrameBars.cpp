@@ -1,19 +1,18 @@
-// The frame's creation from resources, its shared command actions, bars and their saved
-// layout, and the idle update of the command states.
+// The frame's creation from the program's resources, its shared command actions, bars and their
+// saved layout, and the idle update of the command states.
 
 #include "framework/FrameWnd.h"
 
+#include "framework/AfxRes.h"
 #include "framework/CmdUI.h"
 #include "framework/Document.h"
+#include "framework/ResourceModule.h"
 #include "framework/RuntimeClass.h"
 #include "framework/StatusBar.h"
 #include "framework/StringResources.h"
 #include "framework/ToolBar.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
-#include "resources/Icons.h"
-#include "resources/Resource.h"
-#include "resources/ResourceTables.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -43,7 +42,7 @@ QAction *CFrameWnd::GetCommandAction(UINT nID)
         action->setStatusTip(text);
     if (AfxExtractSubString(text, prompt, 1))
         action->setToolTip(text);
-    action->setIcon(ToolBarIcon(nID));
+    action->setIcon(AfxLoadIcon(nID));
     action->setIconVisibleInMenu(false);
     connect(action, &QAction::triggered, this, [this, nID] {
         OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
@@ -56,9 +55,10 @@ QAction *CFrameWnd::GetCommandAction(UINT nID)
 
 void CFrameWnd::BuildMenus()
 {
+    const CResourceModule &resources = AfxGetResourceModule();
     QMenuBar *bar = menuBar();
     bar->clear();
-    for (const MenuResource &menuResource : MainMenuResource()) {
+    for (const MenuResource &menuResource : resources.menus) {
         QMenu *menu = bar->addMenu(QString::fromUtf8(menuResource.title));
         for (const MenuItemResource &item : menuResource.items) {
             if (item.nID == 0) {
@@ -77,7 +77,7 @@ void CFrameWnd::BuildMenus()
         connect(menu, &QMenu::aboutToShow, this,
                 [this, menu] { AfxUpdateActions(this, menu->actions()); });
     }
-    for (const AcceleratorResource &accelerator : MainAcceleratorResource()) {
+    for (const AcceleratorResource &accelerator : resources.accelerators) {
         QAction *action = GetCommandAction(accelerator.nID);
         action->setShortcut(QKeySequence(accelerator.key));
         action->setShortcutContext(Qt::WindowShortcut);
@@ -85,9 +85,9 @@ void CFrameWnd::BuildMenus()
     }
 }
 
-BOOL CFrameWnd::LoadFrame(UINT, CCreateContext *pContext)
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, CCreateContext *pContext)
 {
-    setWindowIcon(ApplicationIcon());
+    setWindowIcon(AfxLoadIcon(nIDResource));
     setWindowTitle(AfxGetAppName());
     BuildMenus();
     ON_COMMAND(ID_VIEW_TOOLBAR, [this] { OnBarCheck(findChild<CToolBar *>()); });

@@ -1,10 +1,10 @@
 #include "framework/FrameWnd.h"
 
+#include "framework/AfxRes.h"
 #include "framework/Document.h"
 #include "framework/StringResources.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
-#include "resources/Resource.h"
 
 CFrameWnd::CFrameWnd(QWidget *parent)
     : QMainWindow(parent)

@@ -60,10 +60,7 @@ struct CRect
     bool operator==(const CRect &) const = default;
 };
 
-QRect toQRect(const CRect &rect);
 CRect fromQRect(const QRect &rect);
-QSize toQSize(const CSize &size);
-CSize fromQSize(const QSize &size);
 
 // The platform's rule: src1 minus src2 when src2 covers src1 completely across one
 // direction (the rest is then one rectangle), else src1 whole. FALSE when the result is empty.

@@ -1,9 +1,9 @@
 #include "framework/StatusBar.h"
 
+#include "framework/AfxRes.h"
 #include "framework/CmdUI.h"
 #include "framework/FrameWnd.h"
 #include "framework/StringResources.h"
-#include "resources/Resource.h"
 
 #include <QLabel>
 

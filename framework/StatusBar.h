@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/AfxRes.h"
 #include "framework/Geometry.h"
 #include "platform/WinTypes.h"
 
@@ -12,7 +13,6 @@ class QLabel;
 
 constexpr UINT ID_SEPARATOR = 0;
 constexpr UINT SBPS_NORMAL = 0x0000;
-constexpr UINT SBPS_STRETCH = 0x0800;
 
 // The status bar: a message pane that stretches, showing the prompt of the menu item or
 // button under the pointer and the idle text "Ready" otherwise, then fixed panes bound to
@@ -24,7 +24,7 @@ class CStatusBar : public QStatusBar
 public:
     CStatusBar();
 
-    BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = 0, UINT nID = 59393);
+    BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = 0, UINT nID = AFX_IDW_STATUS_BAR);
     // Index 0 is the message pane (ID_SEPARATOR); the others start with their
     // string-table text.
     BOOL SetIndicators(const UINT *lpIDArray, int nIDCount);

@@ -1,13 +1,18 @@
 #include "framework/StringResources.h"
 
-#include "resources/StringTable.h"
+#include "framework/ResourceModule.h"
 
 #include <QStringList>
 
+#include <algorithm>
+
 CString AfxLoadString(UINT nID)
 {
-    const char *text = FindStringResource(nID);
-    return text ? QString::fromUtf8(text) : CString();
+    const std::span<const StringResource> table = AfxGetResourceModule().strings;
+    auto it =
+        std::lower_bound(table.begin(), table.end(), nID,
+                         [](const StringResource &entry, UINT key) { return entry.nID < key; });
+    return it != table.end() && it->nID == nID ? QString::fromUtf8(it->text) : CString();
 }
 
 BOOL AfxExtractSubString(CString &rString, const CString &fullString, int iSubString, QChar chSep)

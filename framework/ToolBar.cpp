@@ -2,7 +2,7 @@
 
 #include "framework/CmdUI.h"
 #include "framework/FrameWnd.h"
-#include "resources/ResourceTables.h"
+#include "framework/ResourceModule.h"
 
 #include <QActionEvent>
 #include <QToolButton>
@@ -14,12 +14,11 @@ CToolBar::CToolBar()
     setIconSize(QSize(16, 15));
 }
 
-BOOL CToolBar::Create(CFrameWnd *pParentWnd, DWORD dwStyle, UINT nID)
+BOOL CToolBar::Create(CFrameWnd *pParentWnd, DWORD dwStyle, UINT)
 {
     if (!pParentWnd)
         return FALSE;
     m_pFrame = pParentWnd;
-    m_nID = nID;
     setParent(pParentWnd);
     m_dwStyle = dwStyle & ~(WS_CHILD | WS_VISIBLE);
     Qt::ToolBarArea area = Qt::TopToolBarArea;
@@ -40,7 +39,7 @@ BOOL CToolBar::LoadToolBar(UINT)
     if (!m_pFrame)
         return FALSE;
     clear();
-    for (UINT nID : MainToolBarResource()) {
+    for (UINT nID : AfxGetResourceModule().toolBar) {
         if (nID == 0)
             addSeparator();
         else

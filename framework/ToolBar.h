@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/AfxRes.h"
 #include "framework/Geometry.h"
 #include "platform/WinTypes.h"
 
@@ -16,18 +17,16 @@ constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
 constexpr DWORD CBRS_BORDER_TOP = 0x0200;
 constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
 constexpr DWORD CBRS_TOOLTIPS = 0x0010;
-constexpr DWORD CBRS_FLYBY = 0x0020;
 constexpr DWORD CBRS_GRIPPER = 0x00400000;
 constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
 constexpr DWORD CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
-constexpr DWORD TBSTYLE_FLAT = 0x0800;
 
 // The dockable toolbar: one button per command id, sharing the frame's action for that id,
 // so menu, toolbar and shortcut show one state. Tooltips follow the CBRS_TOOLTIPS bit:
 // an event filter drops the buttons' tool-tip events while it is clear. Button prompts in
-// the status bar (CBRS_FLYBY) come from the actions' status tips and stay either way.
+// the status bar come from the actions' status tips and stay either way.
 class CToolBar : public QToolBar
 {
     Q_OBJECT
@@ -36,26 +35,18 @@ public:
     CToolBar();
 
     BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
-                UINT nID = 59392);
-    // Adds the buttons of the frame's toolbar resource, separators included.
+                UINT nID = AFX_IDW_TOOLBAR);
+    // Adds the buttons of the program's toolbar resource, separators included.
     BOOL LoadToolBar(UINT nIDResource);
 
     DWORD GetBarStyle() const { return m_dwStyle; }
     void SetBarStyle(DWORD dwStyle);
-    // Adds and removes control styles (TBSTYLE_FLAT); the buttons are flat either way in
-    // this toolkit, the bits are kept for callers that read them back.
-    void ModifyStyle(DWORD dwRemove, DWORD dwAdd)
-    {
-        m_dwCtrlStyle = (m_dwCtrlStyle & ~dwRemove) | dwAdd;
-    }
-    DWORD GetCtrlStyle() const { return m_dwCtrlStyle; }
     // Which frame edges the bar may dock at (CBRS_ALIGN_*); it may always float.
     void EnableDocking(DWORD dwDockStyle);
 
     // Button command ids in order, 0 for separators.
     int GetCount() const;
     UINT GetItemID(int nIndex) const;
-    UINT GetDlgCtrlID() const { return m_nID; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -63,7 +54,5 @@ protected:
 
 private:
     CFrameWnd *m_pFrame = nullptr;
-    UINT m_nID = 0;
     DWORD m_dwStyle = 0;
-    DWORD m_dwCtrlStyle = 0;
 };

@@ -1,7 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/AfxRes.h"
 #include "framework/StringResources.h"
-#include "resources/Resource.h"
 
 #include <QSettings>
 
@@ -13,7 +13,7 @@ CString g_strProfileFile;
 } // namespace
 
 CWinApp::CWinApp(const CString &appName)
-    : m_strAppName(appName.isEmpty() ? AfxLoadString(AFX_IDS_APP_TITLE) : appName)
+    : m_strAppName(appName)
 {
     g_pApp = this;
 }
@@ -24,13 +24,18 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
+CString CWinApp::GetAppName() const
+{
+    return m_strAppName.isEmpty() ? AfxLoadString(AFX_IDS_APP_TITLE) : m_strAppName;
+}
+
 void CWinApp::SetRegistryKey(const CString &company) { m_strRegistryKey = company; }
 
 std::unique_ptr<QSettings> CWinApp::OpenProfile() const
 {
     if (!g_strProfileFile.isEmpty())
         return std::make_unique<QSettings>(g_strProfileFile, QSettings::IniFormat);
-    return std::make_unique<QSettings>(m_strRegistryKey, m_strAppName);
+    return std::make_unique<QSettings>(m_strRegistryKey, GetAppName());
 }
 
 UINT CWinApp::GetProfileInt(const CString &section, const CString &entry, int nDefault)

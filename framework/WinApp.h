@@ -19,7 +19,8 @@ class QSettings;
 class CWinApp : public CCmdTarget
 {
 public:
-    // Without a name, the application title comes from string-table entry AFX_IDS_APP_TITLE.
+    // Without a name, the application title is string-table entry AFX_IDS_APP_TITLE of
+    // the resources handed over by then.
     explicit CWinApp(const CString &appName = {});
     ~CWinApp() override;
 
@@ -29,7 +30,7 @@ public:
     // From here on the settings live under this company key and the application title.
     void SetRegistryKey(const CString &company);
     const CString &GetRegistryKey() const { return m_strRegistryKey; }
-    const CString &GetAppName() const { return m_strAppName; }
+    CString GetAppName() const;
 
     UINT GetProfileInt(const CString &section, const CString &entry, int nDefault);
     BOOL WriteProfileInt(const CString &section, const CString &entry, int nValue);

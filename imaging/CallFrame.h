@@ -28,8 +28,8 @@ private:
 ThreadState *threadState();
 void setLastError(std::uint32_t code);
 
-// Frame steps 3 to 5: the work gets a status starting at 0, which becomes the
-// calling thread's last error whatever the outcome.
+// The call frame of an entry point: the work gets a status starting at IMG_OK, which
+// becomes the calling thread's last error whatever the outcome.
 template <typename Result, typename Work> Result runFramed(Work &&work)
 {
     std::uint32_t status = 0;

@@ -81,8 +81,9 @@ void tiffUnmapProc(thandle_t clientData, void *base, toff_t size);
 // TIFF. Close with TIFFClose, which leaves the source open.
 TIFF *openTiffOnSource(SourceRef &source, const char *mode);
 
-// Frame steps 1 to 5 for the entry points that take a handle: null is 5, a handle
-// that fails validation 38, otherwise the work's status becomes the last error.
+// The call frame of the entry points that take a handle: a null handle is
+// IMG_ERR_BAD_PARAM, one that fails validation IMG_ERR_BAD_SOURCE; otherwise the
+// work's status becomes the last error.
 template <typename Result, typename Work> Result runFramedOnSource(DataSource *handle, Work &&work)
 {
     if (!handle) {

@@ -1,7 +1,6 @@
 #include "imaging/PixelConversions.h"
 
 #include "imaging/CallFrame.h"
-#include "imaging/ScratchBuffer.h"
 #include "platform/GlobalMemory.h"
 
 #include <cstring>
@@ -128,33 +127,6 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
     }
     status = IMG_OK;
     return header;
-}
-
-int flipRows(BYTE *buffer, std::int32_t rowBytes, std::uint32_t rows, std::uint32_t &status)
-{
-    status = IMG_OK;
-    if (!buffer) {
-        status = IMG_ERR_BAD_PARAM;
-        return 0;
-    }
-    ScratchBuffer scratch;
-    scratch.resize(rowBytes);
-    if (!scratch.data()) {
-        status = IMG_ERR_NO_MEMORY;
-        return 0;
-    }
-    const std::size_t length = static_cast<std::size_t>(rowBytes);
-    const std::uint64_t pairs = (static_cast<std::uint64_t>(rows) + 1) / 2;
-    for (std::uint64_t i = 0; i < pairs; ++i) {
-        BYTE *top = buffer + i * length;
-        BYTE *bottom = buffer + (rows - 1 - i) * length;
-        if (top == bottom)
-            continue;
-        std::memcpy(scratch.data(), top, length);
-        std::memcpy(top, bottom, length);
-        std::memcpy(bottom, scratch.data(), length);
-    }
-    return 1;
 }
 
 BITMAPINFOHEADER *imgMakeDib8(const BYTE *pixels, std::uint32_t width, std::uint32_t height,

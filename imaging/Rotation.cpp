@@ -123,7 +123,8 @@ inline void turnBlock16(const BYTE *from, std::ptrdiff_t fromStride, BYTE *to,
         _mm_storeu_si128(reinterpret_cast<__m128i *>(to + j * toStride), rows[j]);
 }
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))                               \
+    && !defined(PAGELOT_PORTABLE_ONLY)
 #define PAGELOT_AVX2_KERNEL 1
 
 // The same transpose on two blocks side by side, one per 128-bit lane: a row

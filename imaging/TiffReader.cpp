@@ -66,8 +66,8 @@ std::int32_t wholeResolution(float value)
     return static_cast<std::int32_t>(value);
 }
 
-// Opening steps 2 to 8 on an open handle: selects the page and checks that it is a
-// bilevel page in strips that we can place row by row.
+// Selects the page on an open handle and checks that it is a bilevel page in strips
+// that we can place row by row.
 std::uint32_t checkPage(TIFF *tiff, std::int32_t page, std::uint32_t *width, std::uint32_t *height,
                         PageLayout &layout)
 {

@@ -46,7 +46,8 @@ bool buildExpansionTable(ScratchBuffer &table, bool invert)
 
 namespace {
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))                               \
+    && !defined(PAGELOT_PORTABLE_ONLY)
 #define PAGELOT_AVX2_EXPANSION 1
 
 // Eight source bytes become 64 page bytes: each byte is copied to eight lanes,

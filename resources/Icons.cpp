@@ -297,28 +297,6 @@ void drawApplication(QPainter &p)
         p.drawRect(QRectF(x, 25, 2.5, 3));
 }
 
-// 32 x 32 design: a sheet with a turned-down corner and a "TIF" band.
-void drawDocument(QPainter &p)
-{
-    p.setPen(QPen(kInk, 1.0));
-    p.setBrush(Qt::white);
-    p.drawPolygon(QPolygonF({{5.5, 1.5}, {20.5, 1.5}, {26.5, 7.5}, {26.5, 30.5}, {5.5, 30.5}}));
-    p.setBrush(QColor(0xd8, 0xd8, 0xd8));
-    p.drawPolygon(QPolygonF({{20.5, 1.5}, {20.5, 7.5}, {26.5, 7.5}}));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x70, 0x70, 0x70));
-    for (int y = 10; y < 18; y += 3)
-        p.drawRect(QRectF(8.5, y, 15, 1.5));
-    p.setBrush(kBlue);
-    p.drawRect(QRectF(2.5, 20.5, 22, 8));
-    QFont font;
-    font.setPixelSize(7);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(2.5, 20.5, 22, 8), Qt::AlignCenter, QStringLiteral("TIF"));
-}
-
 QIcon painted(DrawFn draw, QSizeF design) { return QIcon(new PaintedIconEngine(draw, design)); }
 
 } // namespace
@@ -352,4 +330,3 @@ QIcon ToolBarIcon(UINT nID)
 
 QIcon ApplicationIcon() { return painted(drawApplication, QSizeF(32, 32)); }
 void DrawApplicationIcon(QPainter &painter) { drawApplication(painter); }
-QIcon DocumentIcon() { return painted(drawDocument, QSizeF(32, 32)); }

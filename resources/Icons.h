@@ -11,8 +11,7 @@ class QPainter;
 
 // The toolbar button image of a command id; a null icon for ids without one.
 QIcon ToolBarIcon(UINT nID);
-// Icon 128: the application. Icon 129: a fax document.
+// Icon 128: the application.
 QIcon ApplicationIcon();
 // The application icon's vector art in its 32 x 32 design box, for exporting it as SVG.
 void DrawApplicationIcon(QPainter &painter);
-QIcon DocumentIcon();

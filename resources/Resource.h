@@ -1,36 +1,12 @@
 #pragma once
 
+#include "framework/AfxRes.h"
+
 // Command, string and resource ids shared by the menus, toolbar, accelerators,
-// string table and every command target. The framework's own ids keep the
-// numbers of the framework this stands in for.
+// string table and every command target.
 
 // Resources of the application
-#define IDD_ABOUTBOX 100
 #define IDR_MAINFRAME 128
-#define IDR_PAGELOTYPE 129
-
-// Framework strings
-#define AFX_IDS_APP_TITLE 57344
-#define AFX_IDS_IDLEMESSAGE 57345
-#define AFX_IDS_UNTITLED 61443
-
-// Framework commands
-#define ID_FILE_NEW 57600
-#define ID_FILE_OPEN 57601
-#define ID_FILE_PRINT_SETUP 57606
-#define ID_FILE_PRINT 57607
-#define ID_FILE_PRINT_DIRECT 57608
-#define ID_FILE_PRINT_PREVIEW 57609
-#define ID_APP_ABOUT 57664
-#define ID_APP_EXIT 57665
-#define ID_CONTEXT_HELP 57669
-#define ID_HELP 57670
-
-// Frame bars; the ids double as the View menu's Toolbar and Status Bar commands
-#define AFX_IDW_TOOLBAR 59392
-#define AFX_IDW_STATUS_BAR 59393
-#define ID_VIEW_TOOLBAR 59392
-#define ID_VIEW_STATUS_BAR 59393
 
 // Status panes of the document
 #define ID_INDICATOR_PAGE 59142

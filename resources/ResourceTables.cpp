@@ -1,6 +1,8 @@
 #include "resources/ResourceTables.h"
 
+#include "resources/Icons.h"
 #include "resources/Resource.h"
+#include "resources/StringTable.h"
 
 namespace {
 
@@ -81,11 +83,18 @@ const UINT kMainToolBar[] = {
     ID_PAGE_LAST,
 };
 
-const UINT kMainIndicators[] = {ID_INDICATOR_PAGE, ID_INDICATOR_RESOLUTION, ID_INDICATOR_SIZE};
+QIcon loadIcon(UINT nID) { return nID == IDR_MAINFRAME ? ApplicationIcon() : ToolBarIcon(nID); }
 
 } // namespace
 
-std::span<const MenuResource> MainMenuResource() { return kMainMenu; }
-std::span<const AcceleratorResource> MainAcceleratorResource() { return kMainAccelerators; }
-std::span<const UINT> MainToolBarResource() { return kMainToolBar; }
-std::span<const UINT> MainIndicatorResource() { return kMainIndicators; }
+const CResourceModule &ProgramResources()
+{
+    static const CResourceModule module{
+        .strings = StringTable(),
+        .menus = kMainMenu,
+        .accelerators = kMainAccelerators,
+        .toolBar = kMainToolBar,
+        .loadIcon = loadIcon,
+    };
+    return module;
+}

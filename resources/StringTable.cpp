@@ -2,7 +2,6 @@
 
 #include "resources/Resource.h"
 
-#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -47,7 +46,7 @@ constexpr StringResource STRING_TABLE[] = {
 constexpr bool isSorted()
 {
     for (std::size_t i = 1; i < std::size(STRING_TABLE); ++i)
-        if (STRING_TABLE[i - 1].id >= STRING_TABLE[i].id)
+        if (STRING_TABLE[i - 1].nID >= STRING_TABLE[i].nID)
             return false;
     return true;
 }
@@ -55,11 +54,4 @@ static_assert(isSorted(), "string table entries must be sorted by id, without du
 
 } // namespace
 
-const char *FindStringResource(std::uint32_t id)
-{
-    auto end = std::end(STRING_TABLE);
-    auto it = std::lower_bound(
-        std::begin(STRING_TABLE), end, id,
-        [](const StringResource &entry, std::uint32_t key) { return entry.id < key; });
-    return it != end && it->id == id ? it->text : nullptr;
-}
+std::span<const StringResource> StringTable() { return STRING_TABLE; }

@@ -1,13 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "framework/ResourceModule.h"
 
-// One entry of the string table: command entries read "prompt\ntooltip".
-struct StringResource
-{
-    std::uint32_t id;
-    const char *text;
-};
-
-// The text of a string-table entry (UTF-8), or null when the table has none.
-const char *FindStringResource(std::uint32_t id);
+// Every user-visible text of the program, sorted by id; command entries read
+// "prompt\ntooltip".
+std::span<const StringResource> StringTable();

@@ -1,11 +1,13 @@
 #include "tests/app/AppTestFixture.h"
 
+#include "document/ZoomModes.h"
 #include "framework/CmdUI.h"
 #include "framework/WinApp.h"
 #include "resources/Icons.h"
 #include "resources/Resource.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QHelpEvent>
@@ -94,6 +96,27 @@ TEST_F(AppTest, MenusHoldTheItemsAccessKeysShortcutsAndIdsInOrder)
     EXPECT_EQ(Action(ID_FILE_PRINT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
 }
 
+TEST_F(AppTest, ZoomModesMarkedInTheMenuShareOneExclusiveGroupAndFitsStayOutside)
+{
+    ASSERT_NE(Start(), nullptr);
+    QActionGroup *group = nullptr;
+    for (const ZoomModeInfo &zoom : ZoomModes()) {
+        SCOPED_TRACE(zoom.nID);
+        QActionGroup *own = Action(zoom.nID)->actionGroup();
+        if (!zoom.bRadio) {
+            EXPECT_EQ(own, nullptr);
+            continue;
+        }
+        ASSERT_NE(own, nullptr);
+        if (!group)
+            group = own;
+        EXPECT_EQ(own, group);
+    }
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->exclusionPolicy(), QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    EXPECT_NE(Action(ID_ROTATE_NONE)->actionGroup(), group);
+}
+
 TEST_F(AppTest, F1AndShiftF1AreBoundToCommandsNobodyHandles)
 {
     CMainFrame *pFrame = Start();
@@ -121,10 +144,8 @@ TEST_F(AppTest, ToolbarHasTwelveDrawnButtonsInOrderDockableEverywhereAndFloatabl
     EXPECT_EQ(bar.allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_TRUE(bar.isFloatable());
     EXPECT_TRUE(bar.isMovable());
-    EXPECT_TRUE(bar.GetCtrlStyle() & TBSTYLE_FLAT);
     EXPECT_EQ(bar.iconSize(), QSize(16, 15));
     EXPECT_TRUE(bar.GetBarStyle() & CBRS_GRIPPER);
-    EXPECT_TRUE(bar.GetBarStyle() & CBRS_FLYBY);
 
     for (UINT nID : kExpectedButtons) {
         if (nID == 0)

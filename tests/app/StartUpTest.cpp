@@ -2,11 +2,12 @@
 
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/RuntimeClass.h"
+#include "framework/StringResources.h"
 #include "resources/Resource.h"
+#include "view/PagelotView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +44,16 @@ TEST_F(AppTest, WithoutAFileStartsUntitledWithEveryPageCommandDisabled)
         EXPECT_TRUE(Action(nID)->isEnabled()) << nID;
     EXPECT_EQ(pFrame->GetStatusBar().GetPaneText(1), QStringLiteral("Page 0 of 0"));
     EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(AppTest, TheApplicationHandsTheFrameworkItsStringTable)
+{
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_EQ(AfxLoadString(AFX_IDS_APP_TITLE), QStringLiteral("Fax Viewer"));
+    EXPECT_EQ(AfxLoadString(AFX_IDS_UNTITLED), QStringLiteral("Untitled"));
+    EXPECT_EQ(AfxLoadString(ID_INDICATOR_SIZE), QStringLiteral("0 x 0 pixels"));
+    EXPECT_EQ(AfxLoadString(ID_PAGE_NEXT), QStringLiteral("View the next page\nNext Page"));
+    EXPECT_EQ(AfxLoadString(ID_ZOOM_33), QStringLiteral("Scale to 33% of actual size"));
 }
 
 TEST_F(AppTest, WithAFileShowsPageOneAndTitlesTheWindowAfterIt)

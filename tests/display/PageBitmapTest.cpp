@@ -14,23 +14,23 @@ TEST(PageBitmap, NewPageIsEmptyAt200Dpi)
     EXPECT_EQ(page.m_resolution, CSize(200, 200));
     EXPECT_EQ(page.m_nPageCount, 0);
     EXPECT_EQ(page.AcquirePixels(), nullptr);
-    EXPECT_EQ(page.ReleasePixels(), 13u);
+    EXPECT_EQ(page.ReleasePixels(), IMG_ERR_RESOURCE_NOT_FOUND);
     EXPECT_EQ(page.m_nAccessCount, 0);
-    EXPECT_EQ(page.Free(), 0u);
-    EXPECT_EQ(page.Free(), 0u);
+    EXPECT_EQ(page.Free(), IMG_OK);
+    EXPECT_EQ(page.Free(), IMG_OK);
 }
 
 TEST(PageBitmap, AllocateGivesBlackPixelsAndCountsAccess)
 {
     CPageBitmap page;
-    ASSERT_EQ(page.Allocate(CSize(3, 2)), 0u);
+    ASSERT_EQ(page.Allocate(CSize(3, 2)), IMG_OK);
     EXPECT_EQ(page.m_size, CSize(3, 2));
     EXPECT_EQ(GlobalSize(page.m_pPixels), 6u);
     BYTE *pixels = page.AcquirePixels();
     ASSERT_EQ(pixels, page.m_pPixels);
     EXPECT_EQ(pageBytes(page), Bytes(6, 0));
     EXPECT_EQ(page.m_nAccessCount, 1);
-    EXPECT_EQ(page.ReleasePixels(), 0u);
+    EXPECT_EQ(page.ReleasePixels(), IMG_OK);
     EXPECT_EQ(page.m_nAccessCount, 0);
 }
 
@@ -55,7 +55,7 @@ TEST(PageBitmap, AllocateRefusesSizesPastTheBlockLimitWithoutWrapping)
         page.m_nPageCount = 4;
         DebugOutputCapture capture;
         const auto allocations = GlobalAllocCallCount();
-        EXPECT_EQ(page.Allocate(row.size), 1u);
+        EXPECT_EQ(page.Allocate(row.size), IMG_ERR_NO_MEMORY);
         EXPECT_EQ(GlobalAllocCallCount(), allocations);
         EXPECT_EQ(capture.text(), row.trace);
         EXPECT_EQ(page.m_pPixels, nullptr);
@@ -70,11 +70,11 @@ TEST(PageBitmap, CopyFromCopiesPixelsAndSizeOnly)
     fillPage(source, 3, 2, {1, 2, 3, 4, 5, 6});
     source.m_resolution = CSize(204, 98);
     source.m_nPageCount = 5;
-    ASSERT_EQ(source.MakeDib(), 0u);
+    ASSERT_EQ(source.MakeDib(), IMG_OK);
 
     CPageBitmap copy;
     copy.m_nPageCount = 2;
-    EXPECT_EQ(copy.CopyFrom(source), 0u);
+    EXPECT_EQ(copy.CopyFrom(source), IMG_OK);
     EXPECT_EQ(copy.m_size, CSize(3, 2));
     EXPECT_EQ(pageBytes(copy), (Bytes{1, 2, 3, 4, 5, 6}));
     EXPECT_NE(copy.m_pPixels, source.m_pPixels);
@@ -85,7 +85,7 @@ TEST(PageBitmap, CopyFromCopiesPixelsAndSizeOnly)
     EXPECT_EQ(copy.m_nAccessCount, 0);
 
     CPageBitmap empty;
-    EXPECT_EQ(copy.CopyFrom(empty), 1u);
+    EXPECT_EQ(copy.CopyFrom(empty), IMG_ERR_NO_MEMORY);
     EXPECT_EQ(copy.m_pPixels, nullptr);
     EXPECT_EQ(copy.m_size, CSize(0, 0));
 }
@@ -93,9 +93,9 @@ TEST(PageBitmap, CopyFromCopiesPixelsAndSizeOnly)
 TEST(PageBitmap, MakeDibBuildsGreyBitmapBottomRowFirst)
 {
     CPageBitmap page;
-    EXPECT_EQ(page.MakeDib(), 5u);
+    EXPECT_EQ(page.MakeDib(), IMG_ERR_BAD_PARAM);
     fillPage(page, 3, 2, {1, 2, 3, 4, 5, 6});
-    ASSERT_EQ(page.MakeDib(), 0u);
+    ASSERT_EQ(page.MakeDib(), IMG_OK);
     const BITMAPINFOHEADER *dib = page.m_pDib;
     ASSERT_NE(dib, nullptr);
     EXPECT_EQ(GlobalSize(page.m_pDib), 40u + 1024u + 8u);
@@ -118,7 +118,7 @@ TEST(PageBitmap, MakeDibBuildsGreyBitmapBottomRowFirst)
 
     // A second build replaces the first without leaking it.
     const auto live = GlobalLiveBlockCount();
-    ASSERT_EQ(page.MakeDib(), 0u);
+    ASSERT_EQ(page.MakeDib(), IMG_OK);
     EXPECT_EQ(GlobalLiveBlockCount(), live);
 }
 
@@ -130,7 +130,7 @@ TEST(PageBitmap, FreeKeepsResolution)
     page.m_resolution = CSize(204, 98);
     page.m_nPageCount = 3;
     const auto live = GlobalLiveBlockCount();
-    EXPECT_EQ(page.Free(), 0u);
+    EXPECT_EQ(page.Free(), IMG_OK);
     EXPECT_EQ(GlobalLiveBlockCount(), live - 2);
     EXPECT_EQ(page.m_pPixels, nullptr);
     EXPECT_EQ(page.m_pDib, nullptr);
@@ -146,7 +146,7 @@ TEST(PageBitmap, DoubleRowsWritesEveryRowTwice)
     page.MakeDib();
     page.m_resolution = CSize(204, 98);
     page.m_nPageCount = 2;
-    EXPECT_EQ(page.DoubleRows(), 0u);
+    EXPECT_EQ(page.DoubleRows(), IMG_OK);
     EXPECT_EQ(page.m_size, CSize(3, 4));
     EXPECT_EQ(pageBytes(page), (Bytes{1, 2, 3, 1, 2, 3, 4, 5, 6, 4, 5, 6}));
     EXPECT_EQ(page.m_resolution, CSize(204, 98));
@@ -155,7 +155,7 @@ TEST(PageBitmap, DoubleRowsWritesEveryRowTwice)
     EXPECT_EQ(page.m_nAccessCount, 0);
 
     CPageBitmap empty;
-    EXPECT_EQ(empty.DoubleRows(), 1u);
+    EXPECT_EQ(empty.DoubleRows(), IMG_ERR_NO_MEMORY);
     EXPECT_EQ(empty.m_pPixels, nullptr);
 }
 
@@ -178,7 +178,7 @@ TEST(PageBitmap, DoubleRowsRefusesSizesPastTheLimitAndKeepsThePage)
         page.m_size = row.size;
         const auto allocations = GlobalAllocCallCount();
         DebugOutputCapture capture;
-        EXPECT_EQ(page.DoubleRows(), 1u);
+        EXPECT_EQ(page.DoubleRows(), IMG_ERR_NO_MEMORY);
         EXPECT_EQ(GlobalAllocCallCount(), allocations);
         EXPECT_EQ(capture.text(), row.trace);
         EXPECT_NE(page.m_pPixels, nullptr);

@@ -37,7 +37,7 @@ TEST(PageLoading, ReadsGreyLevelsResolutionAndPageCount)
 
     for (std::int32_t index = 0; index < 3; ++index) {
         CPageBitmap page;
-        ASSERT_EQ(page.LoadPage(qpath(path), index), 0u);
+        ASSERT_EQ(page.LoadPage(qpath(path), index), IMG_OK);
         const BilevelImage &image = pages[index].image;
         EXPECT_EQ(page.m_size, CSize(image.width, image.height));
         EXPECT_EQ(pageBytes(page), greyLevels(image));
@@ -75,7 +75,7 @@ TEST(PageLoading, ResolutionDecidesRowDoubling)
         const std::string path = dir.file("page.tif");
         ASSERT_TRUE(writeFaxTiff(path, {fax}));
         CPageBitmap page;
-        ASSERT_EQ(page.LoadPage(qpath(path), 0), 0u);
+        ASSERT_EQ(page.LoadPage(qpath(path), 0), IMG_OK);
         EXPECT_EQ(page.m_resolution, row.resolution);
         EXPECT_EQ(page.NeedsRowDoubling(), row.doubled);
     }
@@ -88,9 +88,9 @@ TEST(PageLoading, NormalModePageIsDoubledThenHalved)
     const std::string path = dir.file("normal.tif");
     ASSERT_TRUE(writeFaxTiff(path, {fax}, {Compression::G3OneD}));
     CPageBitmap source;
-    ASSERT_EQ(source.LoadPage(qpath(path), 0), 0u);
+    ASSERT_EQ(source.LoadPage(qpath(path), 0), IMG_OK);
     ASSERT_TRUE(source.NeedsRowDoubling());
-    ASSERT_EQ(source.DoubleRows(), 0u);
+    ASSERT_EQ(source.DoubleRows(), IMG_OK);
     EXPECT_EQ(source.m_size, CSize(1728, 2200));
     EXPECT_EQ(source.m_resolution, CSize(204, 98));
     const Bytes grey = greyLevels(fax.image);
@@ -103,7 +103,7 @@ TEST(PageLoading, NormalModePageIsDoubledThenHalved)
         }
     }
     CPageBitmap shown;
-    EXPECT_EQ(shown.ScaleFrom(source, 1728 / 2, 2200 / 2, true), 0u);
+    EXPECT_EQ(shown.ScaleFrom(source, 1728 / 2, 2200 / 2, true), IMG_OK);
     EXPECT_EQ(shown.m_size, CSize(864, 1100));
 }
 
@@ -114,7 +114,7 @@ TEST(PageLoading, EveryPageTakesTheFirstPagesResolution)
     ASSERT_TRUE(writeFaxTiff(path, {FaxPage{makePatternImage(30, 8), 204, 98},
                                     FaxPage{makePatternImage(30, 16), 204, 196}}));
     CPageBitmap page;
-    ASSERT_EQ(page.LoadPage(qpath(path), 1), 0u);
+    ASSERT_EQ(page.LoadPage(qpath(path), 1), IMG_OK);
     EXPECT_EQ(page.m_size, CSize(30, 16));
     EXPECT_EQ(page.m_resolution, CSize(204, 98));
     EXPECT_TRUE(page.NeedsRowDoubling());
@@ -135,9 +135,11 @@ TEST(PageLoading, FailedLoadsLeaveThePageEmpty)
         const char *trace;
     };
     const Row rows[] = {
-        {path, 2, 5, "** bad user param\n"},  {path, 65536, 5, "** bad user param\n"},
-        {path, -1, 5, "** bad user param\n"}, {notTiff, 0, 2, "** error on file open\n"},
-        {dir.file("missing.tif"), 0, 2, ""},
+        {path, 2, IMG_ERR_BAD_PARAM, "** bad user param\n"},
+        {path, 65536, IMG_ERR_BAD_PARAM, "** bad user param\n"},
+        {path, -1, IMG_ERR_BAD_PARAM, "** bad user param\n"},
+        {notTiff, 0, IMG_ERR_FILE_OPEN, "** error on file open\n"},
+        {dir.file("missing.tif"), 0, IMG_ERR_FILE_OPEN, ""},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(testing::Message() << row.path << " page " << row.index);
@@ -168,7 +170,7 @@ TEST(PageLoading, PrintPageInvertsEveryByteOfEveryRow)
     ASSERT_TRUE(writeFaxTiff(path, {FaxPage{image, 204, 98}}));
 
     CPageBitmap page;
-    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), 0u);
+    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), IMG_OK);
     EXPECT_EQ(page.m_size, CSize(1726, 40));
     ASSERT_EQ(GlobalSize(page.m_pPixels), 216u * 40u);
     Bytes want = image.rows;
@@ -191,7 +193,7 @@ TEST(PageLoading, PrintPageInvertsEveryByteOfEveryRow)
     EXPECT_TRUE(std::equal(bottom, bottom + 216, want.end() - 216));
 
     DebugOutputCapture capture;
-    EXPECT_EQ(page.LoadPrintPage(qpath(path), 1), 5u);
+    EXPECT_EQ(page.LoadPrintPage(qpath(path), 1), IMG_ERR_BAD_PARAM);
     EXPECT_EQ(capture.text(), "** bad user param\n");
     EXPECT_EQ(page.m_pPixels, nullptr);
     EXPECT_EQ(page.m_pDib, nullptr);
@@ -204,13 +206,13 @@ TEST(PageLoading, PrintPageDrawsBlackWhereTheFaxIsBlack)
     const std::string path = dir.file("print.tif");
     ASSERT_TRUE(writeFaxTiff(path, image, {Compression::G4, Photometric::MinIsBlack}));
     CPageBitmap page;
-    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), 0u);
+    ASSERT_EQ(page.LoadPrintPage(qpath(path), 0), IMG_OK);
     QImage drawn(45, 12, QImage::Format_RGB32);
     drawn.fill(QColor(10, 200, 30));
     {
         CDC dc;
         dc.Attach(CreateDC(&drawn));
-        ASSERT_EQ(page.Draw(&dc), 0u);
+        ASSERT_EQ(page.Draw(&dc), IMG_OK);
     }
     for (std::uint32_t y = 0; y < 12; ++y)
         for (std::uint32_t x = 0; x < 45; ++x)

@@ -20,17 +20,17 @@ TEST(PageRotation, SwapsSizeOnlyAfterQuarterTurns)
         Bytes pixels;
     };
     const Row rows[] = {
-        {IMG_ROT_CW90, 0, CSize(2, 3), Bytes{'d', 'a', 'e', 'b', 'f', 'c'}},
-        {IMG_ROT_180, 0, CSize(3, 2), Bytes{'f', 'e', 'd', 'c', 'b', 'a'}},
-        {IMG_ROT_CCW90, 0, CSize(2, 3), Bytes{'c', 'f', 'b', 'e', 'a', 'd'}},
-        {5, 5, CSize(3, 2), page},
-        {-1, 5, CSize(3, 2), page},
+        {IMG_ROT_CW90, IMG_OK, CSize(2, 3), Bytes{'d', 'a', 'e', 'b', 'f', 'c'}},
+        {IMG_ROT_180, IMG_OK, CSize(3, 2), Bytes{'f', 'e', 'd', 'c', 'b', 'a'}},
+        {IMG_ROT_CCW90, IMG_OK, CSize(2, 3), Bytes{'c', 'f', 'b', 'e', 'a', 'd'}},
+        {5, IMG_ERR_BAD_PARAM, CSize(3, 2), page},
+        {-1, IMG_ERR_BAD_PARAM, CSize(3, 2), page},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.rotation);
         CPageBitmap bitmap;
         fillPage(bitmap, 3, 2, page);
-        ASSERT_EQ(bitmap.MakeDib(), 0u);
+        ASSERT_EQ(bitmap.MakeDib(), IMG_OK);
         const BITMAPINFOHEADER *dib = bitmap.m_pDib;
         EXPECT_EQ(bitmap.Rotate(row.rotation), row.code);
         EXPECT_EQ(bitmap.m_size, row.size);
@@ -43,7 +43,7 @@ TEST(PageRotation, SwapsSizeOnlyAfterQuarterTurns)
 TEST(PageRotation, EmptyPageIsRefused)
 {
     CPageBitmap bitmap;
-    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), 5u);
+    EXPECT_EQ(bitmap.Rotate(IMG_ROT_CW90), IMG_ERR_BAD_PARAM);
     EXPECT_EQ(bitmap.m_size, CSize(0, 0));
 }
 
@@ -71,9 +71,9 @@ TEST(PageDrawing, DrawsTheGreyPageOnePixelPerPixel)
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = static_cast<std::uint8_t>(i * 7);
     fillPage(page, 37, 23, grey);
-    ASSERT_EQ(page.MakeDib(), 0u);
+    ASSERT_EQ(page.MakeDib(), IMG_OK);
     QImage image;
-    ASSERT_EQ(drawOnImage(page, image), 0u);
+    ASSERT_EQ(drawOnImage(page, image), IMG_OK);
     for (int y = 0; y < 23; ++y)
         for (int x = 0; x < 37; ++x) {
             const int v = grey[y * 37 + x];
@@ -86,10 +86,10 @@ TEST(PageDrawing, RefusesWithoutDibOrStretchingDevice)
     CPageBitmap page;
     fillPage(page, 4, 3, Bytes(12, 255));
     QImage image;
-    EXPECT_EQ(drawOnImage(page, image), 5u);
-    EXPECT_EQ(page.Draw(nullptr), 5u);
-    ASSERT_EQ(page.MakeDib(), 0u);
-    EXPECT_EQ(page.Draw(nullptr), 5u);
-    EXPECT_EQ(drawOnImage(page, image, false), 26u);
+    EXPECT_EQ(drawOnImage(page, image), IMG_ERR_BAD_PARAM);
+    EXPECT_EQ(page.Draw(nullptr), IMG_ERR_BAD_PARAM);
+    ASSERT_EQ(page.MakeDib(), IMG_OK);
+    EXPECT_EQ(page.Draw(nullptr), IMG_ERR_BAD_PARAM);
+    EXPECT_EQ(drawOnImage(page, image, false), IMG_ERR_DEVICE_UNSUPPORTED);
     EXPECT_EQ(image.pixel(0, 0), qRgb(10, 200, 30));
 }

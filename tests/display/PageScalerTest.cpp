@@ -57,7 +57,7 @@ TEST(PageReduction, HalfSizeSmoothingWidensBoxToThreeByThree)
     for (int y = 0; y < 4; ++y)
         page[y * 4 + 2] = 255;
     Reduced r = reduce(page, 4, 4, 2, 2, true);
-    EXPECT_EQ(r.code, 0u);
+    EXPECT_EQ(r.code, IMG_OK);
     EXPECT_EQ(r.pixels, (Bytes{85, 85, 255, 255}));
 
     r = reduce(page, 4, 4, 2, 2, false);
@@ -82,7 +82,7 @@ TEST(PageReduction, RefusedCallsLeaveBlackTargetOfRequestedSize)
         SCOPED_TRACE(testing::Message() << row.wt << " x " << row.ht);
         for (bool smooth : {true, false}) {
             Reduced r = reduce(white(24), 6, 4, row.wt, row.ht, smooth);
-            EXPECT_EQ(r.code, 5u);
+            EXPECT_EQ(r.code, IMG_ERR_BAD_PARAM);
             EXPECT_EQ(r.size, CSize(row.wt, row.ht));
             EXPECT_EQ(r.pixels, Bytes(row.wt * row.ht, 0));
         }
@@ -94,7 +94,7 @@ TEST(PageReduction, EmptySourceIsRefusedWithBlackTarget)
     CPageBitmap empty;
     CPageBitmap to;
     dirtyHeap(4);
-    EXPECT_EQ(to.ScaleFrom(empty, 2, 2, true), 5u);
+    EXPECT_EQ(to.ScaleFrom(empty, 2, 2, true), IMG_ERR_BAD_PARAM);
     EXPECT_EQ(pageBytes(to), Bytes(4, 0));
     EXPECT_EQ(to.m_nAccessCount, 0);
 }
@@ -106,14 +106,14 @@ TEST(PageReduction, BoxOfTwoToTheTwentyFourthIsTheLimit)
     std::memset(from.m_pPixels, 255, 4096u * 4096u);
     from.m_pPixels[4096u * 4096u - 1] = 0;
     CPageBitmap to;
-    EXPECT_EQ(to.ScaleFrom(from, 1, 1, true), 0u);
+    EXPECT_EQ(to.ScaleFrom(from, 1, 1, true), IMG_OK);
     EXPECT_EQ(pageBytes(to), Bytes{254}); // (2^24 - 1) x 255 / 2^24
-    EXPECT_EQ(to.ScaleFrom(from, 1, 1, false), 0u);
+    EXPECT_EQ(to.ScaleFrom(from, 1, 1, false), IMG_OK);
     EXPECT_EQ(pageBytes(to), Bytes{0});
 
     from.Allocate(CSize(4097, 4097));
     dirtyHeap(1);
-    EXPECT_EQ(to.ScaleFrom(from, 1, 1, true), 5u);
+    EXPECT_EQ(to.ScaleFrom(from, 1, 1, true), IMG_ERR_BAD_PARAM);
     EXPECT_EQ(pageBytes(to), Bytes{0});
 }
 
@@ -135,7 +135,7 @@ TEST(PageReduction, ShortTargetsWithSmallRatioAreAllWhite)
 {
     for (std::uint32_t height : {1u, 2u}) {
         Reduced r = reduce(Bytes(5 * 3, 0), 5, 3, 4, height, true);
-        EXPECT_EQ(r.code, 0u);
+        EXPECT_EQ(r.code, IMG_OK);
         EXPECT_EQ(r.pixels, white(4 * height));
     }
 }
@@ -146,7 +146,7 @@ TEST(PageReduction, WidenedBoxAtLastByteCountsWhiteBeyondBuffer)
     // last source row to its end and two bytes beyond it.
     Bytes page(4 * 5, 0);
     Reduced r = reduce(page, 4, 5, 4, 5, true);
-    ASSERT_EQ(r.code, 0u);
+    ASSERT_EQ(r.code, IMG_OK);
     EXPECT_EQ(r.pixels[2 * 4 + 3], 2 * 255 / 9);
     EXPECT_EQ(r.pixels[2 * 4 + 2], 255 / 9);
     EXPECT_EQ(r.pixels[2 * 4 + 1], 0);
@@ -164,8 +164,8 @@ TEST(PageReduction, TargetKeepsResolutionLosesPageCountAndDib)
     fillPage(to, 2, 2, white(4));
     to.m_resolution = CSize(204, 98);
     to.m_nPageCount = 3;
-    ASSERT_EQ(to.MakeDib(), 0u);
-    EXPECT_EQ(to.ScaleFrom(from, 3, 2, true), 0u);
+    ASSERT_EQ(to.MakeDib(), IMG_OK);
+    EXPECT_EQ(to.ScaleFrom(from, 3, 2, true), IMG_OK);
     EXPECT_EQ(to.m_size, CSize(3, 2));
     EXPECT_EQ(to.m_resolution, CSize(204, 98));
     EXPECT_EQ(to.m_nPageCount, 0);

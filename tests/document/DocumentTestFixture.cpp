@@ -1,5 +1,7 @@
 #include "DocumentTestFixture.h"
 
+#include "resources/ResourceTables.h"
+
 using namespace fixtures;
 
 namespace {
@@ -54,6 +56,7 @@ DocumentTest::DocumentTest()
 {
     faxFiles();
     CWinApp::SetProfileFileForTesting(qpath(m_settingsFolder.file("profile.ini")));
+    AfxSetResourceModule(&ProgramResources());
     m_pApp = std::make_unique<CWinApp>();
     m_pApp->SetRegistryKey(QStringLiteral("Brackwater Systems"));
     m_pApp->m_pMainWnd = &m_frame;
@@ -85,6 +88,7 @@ DocumentTest::~DocumentTest()
     AfxSetFileDialogHook({});
     AfxResetSystemMetrics();
     CWinApp::SetProfileFileForTesting({});
+    AfxSetResourceModule(nullptr);
 }
 
 void DocumentTest::SetClientSize(int width, int height)
@@ -113,13 +117,13 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
                                   int code)
 {
     CPageBitmap source;
-    EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
-    if (source.m_resolution.cy < 190)
+    EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     CPageBitmap shown;
-    EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), 0u);
+    EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), IMG_OK);
     if (code >= 0) {
-        EXPECT_EQ(shown.Rotate(code), 0u);
+        EXPECT_EQ(shown.Rotate(code), IMG_OK);
     }
     return imageOf(shown);
 }
@@ -127,8 +131,8 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
 CSize DocumentTest::SourceSize(const std::string &path, int index)
 {
     CPageBitmap source;
-    EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
-    if (source.m_resolution.cy < 190)
+    EXPECT_EQ(source.LoadPage(qpath(path), index), IMG_OK);
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     return source.m_size;
 }

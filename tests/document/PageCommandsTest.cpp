@@ -194,6 +194,25 @@ TEST_F(PageCommands, AnySequenceOfTurnsEqualsOneTurnOfAFreshRendering)
     }
 }
 
+TEST_F(PageCommands, EveryZoomModeIsReachedByItsCommandAndMarkedAsItsRowSays)
+{
+    Open(faxFiles().five);
+    for (const ZoomModeInfo &zoom : ZoomModes()) {
+        SCOPED_TRACE(zoom.nID);
+        Command(zoom.nID);
+        EXPECT_EQ(m_pDoc->GetZoomMode(), zoom.mode);
+        const CCmdUI state = Update(zoom.nID);
+        EXPECT_TRUE(state.m_bEnabled);
+        EXPECT_EQ(state.m_bRadio, zoom.bRadio);
+        EXPECT_EQ(state.m_bHasCheck && state.m_nCheck, zoom.bRadio);
+        if (zoom.divisor > 0) {
+            const CSize page = FiveSize(0);
+            EXPECT_EQ(m_pDoc->GetDisplayPage().m_size,
+                      CSize(page.cx / zoom.divisor, page.cy / zoom.divisor));
+        }
+    }
+}
+
 TEST_F(PageCommands, ZoomAfterTurnRendersAndTurnsAgain)
 {
     Open(faxFiles().five);

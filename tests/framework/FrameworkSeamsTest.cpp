@@ -1,9 +1,7 @@
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
-#include "framework/StringResources.h"
 #include "framework/SystemMetrics.h"
 #include "framework/WinApp.h"
-#include "resources/Resource.h"
 #include "tools/fixtures/TempDir.h"
 
 #include <QApplication>
@@ -164,23 +162,6 @@ TEST(SettingsStore, PerUserStoreIsNamedByCompanyAndTitle)
     auto settings = app.OpenProfile();
     EXPECT_EQ(settings->organizationName(), QStringLiteral("Brackwater Systems"));
     EXPECT_EQ(settings->applicationName(), QStringLiteral("Fax Viewer"));
-}
-
-TEST(StringTable, EntriesAndTheirPromptAndTooltipFields)
-{
-    EXPECT_EQ(AfxLoadString(AFX_IDS_APP_TITLE), QStringLiteral("Fax Viewer"));
-    EXPECT_EQ(AfxLoadString(AFX_IDS_UNTITLED), QStringLiteral("Untitled"));
-    EXPECT_EQ(AfxLoadString(ID_INDICATOR_SIZE), QStringLiteral("0 x 0 pixels"));
-    EXPECT_TRUE(AfxLoadString(1).isEmpty());
-
-    CString field;
-    const CString entry = AfxLoadString(ID_PAGE_NEXT);
-    EXPECT_TRUE(AfxExtractSubString(field, entry, 0));
-    EXPECT_EQ(field, QStringLiteral("View the next page"));
-    EXPECT_TRUE(AfxExtractSubString(field, entry, 1));
-    EXPECT_EQ(field, QStringLiteral("Next Page"));
-    EXPECT_FALSE(AfxExtractSubString(field, AfxLoadString(ID_ZOOM_33), 1));
-    EXPECT_TRUE(field.isEmpty());
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -29,6 +28,10 @@ struct ManifestRow
 
 // Test names and failure messages show the file, not the record's bytes.
 void PrintTo(const ManifestRow &row, std::ostream *out) { *out << row.file; }
+
+// A row without a file stands for a missing or empty manifest, so that the suite
+// reports a skip with the reason rather than running nothing and passing.
+const ManifestRow MISSING_FIXTURES{};
 
 std::vector<ManifestRow> readManifest()
 {
@@ -51,6 +54,8 @@ std::vector<ManifestRow> readManifest()
         row.expected = cells[10];
         rows.push_back(row);
     }
+    if (rows.empty())
+        rows.push_back(MISSING_FIXTURES);
     return rows;
 }
 
@@ -103,6 +108,8 @@ class RealWorldFax : public ::testing::TestWithParam<ManifestRow>
 
 std::string testName(const ::testing::TestParamInfo<ManifestRow> &info)
 {
+    if (info.param.file.empty())
+        return "MissingFixtures";
     std::string name;
     for (char c : info.param.file.substr(0, info.param.file.rfind('.')))
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -114,6 +121,9 @@ std::string testName(const ::testing::TestParamInfo<ManifestRow> &info)
 TEST_P(RealWorldFax, ReadsAsTheManifestSays)
 {
     const ManifestRow &row = GetParam();
+    if (row.file.empty())
+        GTEST_SKIP() << "no real-world faxes: " << REALWORLD_DIR
+                     << "/MANIFEST.tsv is missing or lists none";
     const std::string path = REALWORLD_DIR + "/" + row.file;
 
     std::uint32_t code = 0;
@@ -159,11 +169,3 @@ TEST_P(RealWorldFax, ReadsAsTheManifestSays)
 }
 
 INSTANTIATE_TEST_SUITE_P(Manifest, RealWorldFax, ::testing::ValuesIn(readManifest()), testName);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RealWorldFax);
-
-TEST(RealWorldFaxes, FolderIsPresent)
-{
-    if (!std::filesystem::exists(REALWORLD_DIR + "/MANIFEST.tsv"))
-        GTEST_SKIP() << "no real-world faxes at " << REALWORLD_DIR;
-    EXPECT_FALSE(readManifest().empty());
-}
