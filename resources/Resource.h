@@ -9,6 +9,9 @@
 #define IDR_MAINFRAME 128
 #define IDR_PAGELOTYPE 129
 
+// Strings of the application
+#define IDS_PAGES_PAST_LIMIT 200
+
 // Framework strings
 #define AFX_IDS_APP_TITLE 57344
 #define AFX_IDS_IDLEMESSAGE 57345
