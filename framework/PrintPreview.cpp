@@ -3,7 +3,7 @@
 #include "framework/Dc.h"
 #include "framework/Printing.h"
 
-#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -68,6 +68,9 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks
     m_pZoomIn = bar->addAction(QStringLiteral("Zoom In"), this, &CPrintPreviewDlg::ZoomIn);
     m_pZoomOut = bar->addAction(QStringLiteral("Zoom Out"), this, &CPrintPreviewDlg::ZoomOut);
     bar->addAction(QStringLiteral("Close"), this, &CPrintPreviewDlg::reject);
+    // Shortcuts rather than key events: the scroll area would take Page Down itself.
+    m_pNext->setShortcut(QKeySequence(Qt::Key_PageDown));
+    m_pPrev->setShortcut(QKeySequence(Qt::Key_PageUp));
     m_pPageLabel = new QLabel(this);
     bar->addWidget(m_pPageLabel);
     layout->addWidget(bar);
@@ -160,20 +163,6 @@ void CPrintPreviewDlg::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     if (isVisible())
         UpdateSheets();
-}
-
-void CPrintPreviewDlg::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        NextPage();
-        break;
-    case Qt::Key_PageUp:
-        PrevPage();
-        break;
-    default:
-        QDialog::keyPressEvent(event);
-    }
 }
 
 // Lays the shown sheets out at the zoom's size and draws those not held.
