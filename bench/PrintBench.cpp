@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -97,7 +98,9 @@ void BM_PrintToPdf(benchmark::State &state)
 }
 BENCHMARK(BM_PrintToPdf)->Arg(100)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 
-void BM_PreviewFirstSheet(benchmark::State &state)
+// Opens the preview on the fax of state.range(0) framed pages once per iteration,
+// `shown` running with the preview on screen.
+void runPreview(benchmark::State &state, const std::function<void(CPrintPreviewDlg &)> &shown)
 {
     Session session(int(state.range(0)), false);
     if (!session.view) {
@@ -106,13 +109,19 @@ void BM_PreviewFirstSheet(benchmark::State &state)
     }
     AfxGetPrinter()->setOutputFormat(QPrinter::PdfFormat);
     AfxGetPrinter()->setResolution(600);
-    SetPrintPreviewHook([](CPrintPreviewDlg &dialog) {
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.resize(900, 1100);
         dialog.show();
+        shown(dialog);
     });
     for (auto _ : state)
         session.view->OnFilePrintPreview();
     SetPrintPreviewHook({});
+}
+
+void BM_PreviewFirstSheet(benchmark::State &state)
+{
+    runPreview(state, [](CPrintPreviewDlg &) {});
 }
 BENCHMARK(BM_PreviewFirstSheet)->Arg(1)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -120,25 +129,13 @@ BENCHMARK(BM_PreviewFirstSheet)->Arg(1)->Arg(10000)->Unit(benchmark::kMillisecon
 // (counter rss_MB; the time is of the whole paging).
 void BM_PreviewPaging(benchmark::State &state)
 {
-    Session session(int(state.range(0)), false);
-    if (!session.view) {
-        state.SkipWithError("the fax did not open");
-        return;
-    }
-    AfxGetPrinter()->setOutputFormat(QPrinter::PdfFormat);
-    AfxGetPrinter()->setResolution(600);
     double resident = 0;
-    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        dialog.resize(900, 1100);
+    runPreview(state, [&](CPrintPreviewDlg &dialog) {
         dialog.SetTwoPages(TRUE);
-        dialog.show();
         for (int i = 0; i < 50; ++i)
             dialog.NextPage();
         resident = residentMegabytes();
     });
-    for (auto _ : state)
-        session.view->OnFilePrintPreview();
-    SetPrintPreviewHook({});
     state.counters["rss_MB"] = resident;
 }
 BENCHMARK(BM_PreviewPaging)
