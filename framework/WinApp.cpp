@@ -40,7 +40,7 @@ CString CWinApp::GetProfilePath() const
     if (!g_strProfileFile.isEmpty())
         return g_strProfileFile;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(config).filePath(m_strRegistryKey + QLatin1Char('/') + m_strAppName
+    return QDir(config).filePath(m_strRegistryKey + QLatin1Char('/') + GetAppName()
                                  + QStringLiteral(".conf"));
 }
 
