@@ -36,6 +36,9 @@ public:
     // Reads one page (0-based) of a fax file; the resolution is the first page's.
     std::uint32_t LoadPage(const CString &path, std::int32_t page);
     std::uint32_t ReadPage(DataSource *source, std::int32_t page);
+    // Whether the file has pages past the most a page count holds (65535); false also
+    // when it cannot be read.
+    static bool HasUncountedPages(const CString &path);
     // A TIFF file (KIND_TIFF) with unit 2 (inch) or 3 (centimetre); kind 0, any other
     // unit or a value of 0 gives 200 x 200.
     static constexpr std::int32_t KIND_TIFF = 12;

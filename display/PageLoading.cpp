@@ -107,6 +107,12 @@ std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
     return IMG_OK;
 }
 
+bool CPageBitmap::HasUncountedPages(const CString &path)
+{
+    SourcePtr source = openSource(path);
+    return source && imgTiffHasUncountedPages(source.get()) == 1;
+}
+
 std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)
 {
     Free();

@@ -3,6 +3,7 @@
 #include "display/ImagingErrorText.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
+#include "framework/StringResources.h"
 #include "framework/SystemMetrics.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
@@ -13,6 +14,8 @@ namespace {
 
 // A full-screen client area wider than this shows a new file at one half, else one third.
 constexpr std::int32_t HALF_SIZE_SCREEN_WIDTH = 864;
+// Page counts stop here; a file with more pages is said so when it opens.
+constexpr std::int32_t MAX_PAGE_COUNT = 65535;
 
 void showReadError(std::uint32_t code)
 {
@@ -128,6 +131,8 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
 
     if (setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
+    if (m_nPageCount == MAX_PAGE_COUNT && CPageBitmap::HasUncountedPages(m_strPath))
+        AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
 }
 
 void CPagelotDoc::RefreshDisplay()

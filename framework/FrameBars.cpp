@@ -21,7 +21,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QSettings>
 
 namespace {
 
@@ -167,13 +166,9 @@ void CFrameWnd::SaveBarState(const CString &profileName) const
     CWinApp *pApp = AfxGetApp();
     if (!pApp)
         return;
-    auto settings = pApp->OpenProfile();
-    settings->beginGroup(profileName);
-    settings->setValue(kLayoutKey, saveState());
+    pApp->WriteProfileValue(profileName, kLayoutKey, saveState());
     if (auto *pStatusBar = findChild<CStatusBar *>())
-        settings->setValue(kStatusBarKey, !pStatusBar->isHidden());
-    settings->endGroup();
-    settings->sync();
+        pApp->WriteProfileValue(profileName, kStatusBarKey, !pStatusBar->isHidden());
 }
 
 void CFrameWnd::LoadBarState(const CString &profileName)
@@ -181,18 +176,15 @@ void CFrameWnd::LoadBarState(const CString &profileName)
     CWinApp *pApp = AfxGetApp();
     if (!pApp)
         return;
-    auto settings = pApp->OpenProfile();
-    settings->beginGroup(profileName);
-    const QByteArray layout = settings->value(kLayoutKey).toByteArray();
+    const QByteArray layout = pApp->GetProfileValue(profileName, kLayoutKey).toByteArray();
     // A damaged record is ignored by restoreState, leaving the default layout.
     if (!layout.isEmpty())
         restoreState(layout);
     if (auto *pStatusBar = findChild<CStatusBar *>()) {
-        const QVariant visible = settings->value(kStatusBarKey);
+        const QVariant visible = pApp->GetProfileValue(profileName, kStatusBarKey);
         if (visible.isValid())
             pStatusBar->setVisible(visible.toBool());
     }
-    settings->endGroup();
 }
 
 void CFrameWnd::OnBarCheck(QWidget *pBar)

@@ -1,10 +1,12 @@
 #include "framework/Printing.h"
 
-#include <QPaintEngine>
+#include "framework/PrintPreview.h"
+#include "framework/PrintProgress.h"
+
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -46,23 +48,17 @@ void resetForPage(CDC &dc, CPrintInfo &info)
     info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
 }
 
-// The preview paints its sheets into pictures; its print button hands over the
-// printer itself, after its own print dialog, to print for real.
-bool isPreviewing(QPrinter &printer)
-{
-    const QPaintEngine *engine = printer.paintEngine();
-    return engine && engine->type() == QPaintEngine::Picture;
-}
-
 } // namespace
 
-BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info)
+BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info, QWidget *parent)
 {
     // An empty range prints nothing: starting the job would still give a sheet.
     const UINT first = std::max(info.GetFromPage(), info.GetMinPage());
     const UINT last = std::min(info.GetToPage(), info.GetMaxPage());
     if (first > last)
         return FALSE;
+    if (!info.m_strDocName.isEmpty())
+        printer.setDocName(info.m_strDocName);
     QPainter painter;
     if (!painter.begin(&printer))
         return FALSE;
@@ -72,17 +68,37 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
 
     info.m_bContinuePrinting = TRUE;
     callbacks.OnBeginPrinting(&dc, &info);
-    for (UINT page = first; page <= last && info.m_bContinuePrinting; ++page) {
-        if (page != first && !printer.newPage())
-            break;
-        info.m_nCurPage = page;
-        resetForPage(dc, info);
-        callbacks.OnPrepareDC(&dc, &info);
-        callbacks.OnPrint(&dc, &info);
-    }
+    // One sheet per pass of the box's own event loop: the box repaints, and Cancel
+    // or a request to quit takes effect before the next sheet starts.
+    CPrintProgressDlg box(info.m_strDocName, last - first + 1, parent);
+    UINT page = first;
+    QTimer nextSheet;
+    nextSheet.setSingleShot(true);
+    QObject::connect(&nextSheet, &QTimer::timeout, &box, [&] {
+        if (page > last || !info.m_bContinuePrinting || (page != first && !printer.newPage())) {
+            box.accept();
+            return;
+        }
+        box.SetSheet(page - first + 1);
+        PrintSheet(dc, callbacks, info, page);
+        ++page;
+        nextSheet.start();
+    });
+    nextSheet.start();
+    box.exec();
+    nextSheet.stop();
     callbacks.OnEndPrinting(&dc, &info);
     DeleteDC(dc.Detach());
+    // A cancelled job still ends the document properly: a PDF keeps the sheets done.
     return painter.end() ? TRUE : FALSE;
+}
+
+void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page)
+{
+    info.m_nCurPage = page;
+    resetForPage(dc, info);
+    callbacks.OnPrepareDC(&dc, &info);
+    callbacks.OnPrint(&dc, &info);
 }
 
 BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
@@ -102,27 +118,22 @@ BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
 void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                      QWidget *parent)
 {
-    // Its print button's dialog starts from all pages too.
-    printer.setPrintRange(QPrinter::AllPages);
-    QPrintPreviewDialog dialog(&printer, parent);
-    // The preview takes the place of the window it was opened from, as big as that,
-    // rather than the dialog's small default size.
-    if (parent)
-        dialog.setGeometry(parent->window()->geometry());
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
-        const bool preview = isPreviewing(*target);
-        info.m_bPreview = preview ? TRUE : FALSE;
-        if (!preview && target->printRange() == QPrinter::PageRange)
-            info.SetPageRange(UINT(target->fromPage()), UINT(target->toPage()));
+    bool print = false;
+    {
+        CPrintPreviewDlg dialog(printer, callbacks, info, parent);
+        // The preview takes the place of the window it was opened from, as big as
+        // that, rather than a dialog's small default size.
+        if (parent)
+            dialog.setGeometry(parent->window()->geometry());
+        if (const PrintPreviewHook &hook = printPreviewHook())
+            hook(dialog);
         else
-            info.SetPageRange(0, 0);
-        RunPrintLoop(*target, callbacks, info);
-        info.m_bPreview = FALSE;
-    });
-    if (const PrintPreviewHook &hook = printPreviewHook())
-        hook(dialog);
-    else
-        dialog.exec();
+            dialog.exec();
+        print = dialog.IsPrintRequested();
+    }
+    // The preview has ended its use of the callbacks before the job begins its own.
+    if (print && DoPreparePrinting(&info, printer, parent))
+        RunPrintLoop(printer, callbacks, info, parent);
 }
 
 void SetPrintDialogHook(PrintDialogHook hook) { printDialogHook() = std::move(hook); }

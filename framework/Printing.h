@@ -10,8 +10,8 @@
 
 #include <functional>
 
+class CPrintPreviewDlg;
 class QPrinter;
-class QPrintPreviewDialog;
 class QWidget;
 
 // Pages are counted from 1. The dialog offers GetMinPage() to GetMaxPage(); the
@@ -37,6 +37,8 @@ public:
     BOOL m_bContinuePrinting = TRUE;
     // The printable area of the sheet in logical units, set before each OnPrint.
     CRect m_rectDraw;
+    // The document printed, named in the progress box and as the job's name.
+    CString m_strDocName;
 
 private:
     UINT m_nMinPage = 1;
@@ -60,19 +62,26 @@ public:
 // Prints GetFromPage() to GetToPage() (kept within the minimum and maximum), one
 // sheet per page, with a device context whose output and attribute handle are the
 // printer: GetDeviceCaps(LOGPIXELSX) is the printer's resolution. Each sheet starts
-// in MM_TEXT with both origins at 0. FALSE, with no callback made, when the range
-// is empty or the printer cannot start.
-BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info);
+// in MM_TEXT with both origins at 0. While it runs, a modal "Printing" box shows the
+// progress; Cancel, or anything closing the box, ends the job after the current
+// sheet and keeps the sheets done. FALSE, with no callback made, when the range is
+// empty or the printer cannot start.
+BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
+                  QWidget *parent = nullptr);
+
+// Starts sheet `page` on the context (MM_TEXT, origins at 0, m_rectDraw the device's
+// area) and draws it with OnPrepareDC and OnPrint.
+void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page);
 
 // Shows the print dialog for the printer with the range GetMinPage() to
 // GetMaxPage(), all pages chosen at first, and stores the range chosen. FALSE when the user
 // cancels. In preview no dialog is shown.
 BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent = nullptr);
 
-// Shows the printer's preview of every page from GetMinPage() to GetMaxPage(),
-// each sheet drawn by the same loop; m_bPreview is set while it runs. The preview's
-// print button runs the loop on the printer with m_bPreview clear, over the range
-// chosen in the print dialog it shows.
+// Shows the preview of the pages GetMinPage() to GetMaxPage(), one or two sheets at
+// a time, each drawn through the same callbacks when it is shown (m_bPreview set
+// meanwhile). Its Print button closes it and prints with the print dialog, as the
+// Print command does.
 void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                      QWidget *parent = nullptr);
 
@@ -80,6 +89,6 @@ void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &
 // cancel; it may set the page range) and for showing the preview dialog (instead
 // of its modal exec). An empty function restores the real dialog.
 using PrintDialogHook = std::function<BOOL(QPrinter &printer, CPrintInfo &info)>;
-using PrintPreviewHook = std::function<void(QPrintPreviewDialog &dialog)>;
+using PrintPreviewHook = std::function<void(CPrintPreviewDlg &dialog)>;
 void SetPrintDialogHook(PrintDialogHook hook);
 void SetPrintPreviewHook(PrintPreviewHook hook);

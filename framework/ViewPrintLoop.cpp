@@ -1,5 +1,6 @@
 #include "framework/View.h"
 
+#include "framework/Document.h"
 #include "framework/Printing.h"
 #include "framework/WinApp.h"
 
@@ -47,8 +48,10 @@ void CView::OnFilePrint()
     CPrintInfo info;
     if (!OnPreparePrinting(&info))
         return;
+    if (m_pDocument)
+        info.m_strDocName = m_pDocument->GetTitle();
     ViewPrintCallbacks callbacks(*this);
-    RunPrintLoop(*AfxGetPrinter(), callbacks, info);
+    RunPrintLoop(*AfxGetPrinter(), callbacks, info, window());
 }
 
 void CView::OnFilePrintPreview()
@@ -58,6 +61,8 @@ void CView::OnFilePrintPreview()
     if (!OnPreparePrinting(&info))
         return;
     info.m_bPreview = FALSE;
+    if (m_pDocument)
+        info.m_strDocName = m_pDocument->GetTitle();
     ViewPrintCallbacks callbacks(*this);
     RunPrintPreview(*AfxGetPrinter(), callbacks, info, window());
 }

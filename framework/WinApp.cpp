@@ -3,7 +3,8 @@
 #include "framework/AfxRes.h"
 #include "framework/StringResources.h"
 
-#include <QSettings>
+#include <QDir>
+#include <QStandardPaths>
 
 namespace {
 
@@ -31,28 +32,60 @@ CString CWinApp::GetAppName() const
 
 void CWinApp::SetRegistryKey(const CString &company) { m_strRegistryKey = company; }
 
-std::unique_ptr<QSettings> CWinApp::OpenProfile() const
+int CWinApp::ExitInstance()
+{
+    SaveProfile();
+    return 0;
+}
+
+// Where QSettings keeps a company's application settings on this platform, found
+// without QSettings, which would read the file (and block on a FIFO) to say so.
+CString CWinApp::GetProfilePath() const
 {
     if (!g_strProfileFile.isEmpty())
-        return std::make_unique<QSettings>(g_strProfileFile, QSettings::IniFormat);
-    return std::make_unique<QSettings>(m_strRegistryKey, GetAppName());
+        return g_strProfileFile;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(config).filePath(m_strRegistryKey + QLatin1Char('/') + GetAppName()
+                                 + QStringLiteral(".conf"));
+}
+
+CProfileStore &CWinApp::Profile()
+{
+    if (!m_bProfileLoaded) {
+        m_profile.Load(GetProfilePath());
+        m_bProfileLoaded = true;
+    }
+    return m_profile;
+}
+
+QVariant CWinApp::GetProfileValue(const CString &section, const CString &entry)
+{
+    return Profile().Value(section + QLatin1Char('/') + entry);
+}
+
+void CWinApp::WriteProfileValue(const CString &section, const CString &entry, const QVariant &value)
+{
+    Profile().SetValue(section + QLatin1Char('/') + entry, value);
 }
 
 UINT CWinApp::GetProfileInt(const CString &section, const CString &entry, int nDefault)
 {
-    auto settings = OpenProfile();
-    const QVariant value = settings->value(section + QLatin1Char('/') + entry);
     bool ok = false;
-    const int nValue = value.toInt(&ok);
+    const int nValue = GetProfileValue(section, entry).toInt(&ok);
     return static_cast<UINT>(ok ? nValue : nDefault);
 }
 
 BOOL CWinApp::WriteProfileInt(const CString &section, const CString &entry, int nValue)
 {
-    auto settings = OpenProfile();
-    settings->setValue(section + QLatin1Char('/') + entry, nValue);
-    settings->sync();
-    return settings->status() == QSettings::NoError ? TRUE : FALSE;
+    WriteProfileValue(section, entry, nValue);
+    return TRUE;
+}
+
+BOOL CWinApp::SaveProfile()
+{
+    if (!m_bProfileLoaded)
+        return TRUE;
+    return m_profile.Save(GetProfilePath());
 }
 
 void CWinApp::SetProfileFileForTesting(const CString &iniPath) { g_strProfileFile = iniPath; }

@@ -2,6 +2,7 @@
 
 #include "framework/CmdTarget.h"
 #include "framework/Geometry.h"
+#include "framework/ProfileStore.h"
 
 #include <QStringList>
 
@@ -12,7 +13,6 @@ class CDocument;
 class CFrameWnd;
 class CSingleDocTemplate;
 class QPrinter;
-class QSettings;
 
 // The application object: one per process, reached through AfxGetApp. Last on the
 // command route. Owns access to the per-user settings store.
@@ -25,19 +25,26 @@ public:
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
+    // Saves the settings; returns the exit code.
+    virtual int ExitInstance();
 
     // From here on the settings live under this company key and the application title.
     void SetRegistryKey(const CString &company);
     const CString &GetRegistryKey() const { return m_strRegistryKey; }
     CString GetAppName() const;
 
+    // The settings are read from the store once, at the first of these calls, and
+    // written back by SaveProfile (at exit).
     UINT GetProfileInt(const CString &section, const CString &entry, int nDefault);
     BOOL WriteProfileInt(const CString &section, const CString &entry, int nValue);
-
-    // The settings store itself, for records such as the bar layout. Each call opens a
-    // fresh handle on the current location.
-    std::unique_ptr<QSettings> OpenProfile() const;
+    // Any value, for records such as the bar layout; invalid when not stored.
+    QVariant GetProfileValue(const CString &section, const CString &entry);
+    void WriteProfileValue(const CString &section, const CString &entry, const QVariant &value);
+    // Writes the settings changed since they were read. FALSE when they could not be.
+    BOOL SaveProfile();
+    // The settings file: the per-user file named by the company key and the
+    // application title, or the one a test set.
+    CString GetProfilePath() const;
 
     // Points every application's settings store at an INI file (a test's temporary folder);
     // an empty path returns to the per-user store.
@@ -67,8 +74,12 @@ private:
     // Shared, so the template's type may stay incomplete here.
     std::shared_ptr<CSingleDocTemplate> m_pDocTemplate;
 
+    CProfileStore &Profile();
+
     CString m_strAppName;
     CString m_strRegistryKey;
+    CProfileStore m_profile;
+    bool m_bProfileLoaded = false;
 };
 
 CWinApp *AfxGetApp();

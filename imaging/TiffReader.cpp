@@ -260,6 +260,19 @@ std::uint32_t imgTiffPageCount(DataSource *handle)
         });
 }
 
+std::int32_t imgTiffHasUncountedPages(DataSource *handle)
+{
+    return runFramedOnSource<std::int32_t>(
+        handle, [](SourceRef &source, std::uint32_t &status) -> std::int32_t {
+            TiffPtr tiff(openTiffOnSource(source, "r"));
+            if (!tiff) {
+                status = IMG_ERR_INVALID_TIFF;
+                return 0;
+            }
+            return TIFFNumberOfDirectories(tiff.get()) > MAX_PAGE_COUNT ? 1 : 0;
+        });
+}
+
 std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
                             std::int32_t *bitsPerPixel, TiffResolution *resolution)
 {

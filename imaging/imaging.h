@@ -59,6 +59,10 @@ std::uint32_t imgCloseSource(DataSource *source);
 // from the source's current position: rewind with imgSeekSource between them.
 std::uint32_t imgTiffPageCount(DataSource *source);
 
+// 1 when the file has more pages than imgTiffPageCount can report (65535), else 0;
+// errors as imgTiffPageCount. Walks the whole chain: ask only of a saturated count.
+std::int32_t imgTiffHasUncountedPages(DataSource *source);
+
 // Size, bits per pixel and resolution of the first page. 1 on success; 0 with 20
 // when the data is not TIFF (resolution then zeros). resolution may be null.
 std::int32_t imgGetTiffInfo(DataSource *source, std::uint32_t *width, std::uint32_t *height,

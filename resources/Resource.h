@@ -8,6 +8,9 @@
 // Resources of the application
 #define IDR_MAINFRAME 128
 
+// Strings of the application
+#define IDS_PAGES_PAST_LIMIT 200
+
 // Status panes of the document
 #define ID_INDICATOR_PAGE 59142
 #define ID_INDICATOR_RESOLUTION 59143

@@ -10,6 +10,8 @@ namespace {
 constexpr StringResource STRING_TABLE[] = {
     {IDR_MAINFRAME, "Fax Viewer\n\nPagelot\nTIFF Files (*.tif)\n.TIF\nPagelot.Document\n"
                     "Pagelot Document"},
+    {IDS_PAGES_PAST_LIMIT, "This fax has more than 65,535 pages. Only the first 65,535 can be "
+                           "shown and printed."},
     {ID_PAGE_FIRST, "View the first page\nFirst Page"},
     {ID_PAGE_PREVIOUS, "View the previous page\nPrevious Page"},
     {ID_PAGE_NEXT, "View the next page\nNext Page"},

@@ -1,6 +1,7 @@
 #include "DocumentTestFixture.h"
 
 #include "display/ImagingErrorText.h"
+#include "tests/support/RawTiffBuilder.h"
 
 #include <QFile>
 
@@ -239,3 +240,40 @@ TEST_F(FileOpening, PageThatCannotBeReadLeavesPreviousPageShown)
 }
 
 } // namespace
+
+// Page counts stop at 65,535: a file with more pages says so once when it opens, and
+// one with exactly that many says nothing.
+TEST_F(FileOpening, PagesPastTheCountAreToldOnceOnOpen)
+{
+    struct Row
+    {
+        std::uint32_t pages;
+        std::size_t messages;
+    };
+    for (const Row row : {Row{65535, 0}, Row{65537, 1}}) {
+        SCOPED_TRACE(row.pages);
+        m_messages.clear();
+        fixtures::RawTiffBuilder builder;
+        const std::string strip(216 * 8, '\0');
+        const std::uint32_t data = builder.addData(strip);
+        const auto fields =
+            fixtures::RawTiffBuilder::bilevelPage(1728, 8, 1, data, std::uint32_t(strip.size()));
+        std::uint32_t next = 0;
+        for (std::uint32_t i = 0; i < row.pages; ++i)
+            next = builder.addDirectory(fields, next);
+        builder.setFirstDirectory(next);
+        TempDir folder;
+        const std::string path = folder.write("long.tif", builder.bytes());
+        Open(path);
+        EXPECT_EQ(m_pDoc->GetPageCount(), 65535);
+        ASSERT_EQ(m_messages.size(), row.messages);
+        if (row.messages) {
+            EXPECT_EQ(m_messages[0].text, QStringLiteral("This fax has more than 65,535 pages. "
+                                                         "Only the first 65,535 can be shown "
+                                                         "and printed."));
+            EXPECT_EQ(m_messages[0].nType, MB_OK | MB_ICONINFORMATION);
+        }
+        Command(ID_PAGE_NEXT);
+        EXPECT_EQ(m_messages.size(), row.messages);
+    }
+}

@@ -283,12 +283,14 @@ TEST_F(PageCommands, ToolTipsSwitchTheFrameAndAreSavedAsZeroOrOne)
     const QString ini = qpath(m_settingsFolder.file("profile.ini"));
     Command(ID_VIEW_TOOLTIPS);
     EXPECT_EQ(m_frame.m_shown, std::vector<BOOL>{FALSE});
+    ASSERT_TRUE(m_pApp->SaveProfile());
     EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value("Settings/EnableTips").toString(), "0");
     EXPECT_EQ(Update(ID_VIEW_TOOLTIPS).m_nCheck, 0);
     EXPECT_FALSE(CPagelotDoc().IsEnableTips());
 
     Command(ID_VIEW_TOOLTIPS);
     EXPECT_EQ(m_frame.m_shown, (std::vector<BOOL>{FALSE, TRUE}));
+    ASSERT_TRUE(m_pApp->SaveProfile());
     EXPECT_EQ(QSettings(ini, QSettings::IniFormat).value("Settings/EnableTips").toString(), "1");
     EXPECT_TRUE(CPagelotDoc().IsEnableTips());
 }

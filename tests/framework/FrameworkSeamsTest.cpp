@@ -144,6 +144,7 @@ TEST(SettingsStore, IntegersAreWrittenAndReadBackUnderTheApplicationsKey)
                   1u);
         EXPECT_TRUE(
             app.WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("EnableTips"), 0));
+        app.ExitInstance();
     }
     {
         CWinApp app;
@@ -159,9 +160,9 @@ TEST(SettingsStore, PerUserStoreIsNamedByCompanyAndTitle)
 {
     CWinApp app;
     app.SetRegistryKey(QStringLiteral("Brackwater Systems"));
-    auto settings = app.OpenProfile();
-    EXPECT_EQ(settings->organizationName(), QStringLiteral("Brackwater Systems"));
-    EXPECT_EQ(settings->applicationName(), QStringLiteral("Fax Viewer"));
+    EXPECT_EQ(
+        app.GetProfilePath(),
+        QSettings(QStringLiteral("Brackwater Systems"), QStringLiteral("Fax Viewer")).fileName());
 }
 
 } // namespace

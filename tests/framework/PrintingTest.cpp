@@ -1,12 +1,16 @@
 #include "framework/Printing.h"
+#include "framework/PrintPreview.h"
+#include "framework/PrintProgress.h"
 #include "tests/support/Command.h"
 #include "tools/fixtures/TempDir.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QImage>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
+#include <QLabel>
 #include <QPrinter>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -156,7 +160,9 @@ TEST(Printing, CancelledDialogPrintsNothing)
     EXPECT_TRUE(DoPreparePrinting(&info, printer));
 }
 
-TEST(Printing, PreviewDrivesTheSameLoopOverEveryPage)
+// Sheets are drawn as they are shown, through the same callbacks; going back to
+// a sheet still held draws nothing again.
+TEST(Printing, PreviewDrawsEachSheetWhenShown)
 {
     HookReset reset;
     QPrinter printer(QPrinter::HighResolution);
@@ -164,16 +170,32 @@ TEST(Printing, PreviewDrivesTheSameLoopOverEveryPage)
     CPrintInfo info;
     info.SetMaxPage(3);
     info.SetPageRange(2, 2); // a range left from printing does not narrow the preview
-    int previewPages = -1;
-    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
-        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        preview->updatePreview();
-        previewPages = preview->pageCount();
-    });
     RecordingCallbacks callbacks;
+    std::vector<std::string> onOpening;
+    std::vector<UINT> pages;
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.SetTwoPages(TRUE);
+        dialog.show();
+        onOpening = callbacks.calls;
+        pages.push_back(dialog.GetCurrentPage());
+        EXPECT_EQ(dialog.GetSheetsShown(), 2);
+        dialog.NextPage();
+        dialog.NextPage(); // page 3 has no second sheet beside it
+        EXPECT_EQ(dialog.GetSheetsShown(), 1);
+        dialog.NextPage(); // past the last page: nothing
+        pages.push_back(dialog.GetCurrentPage());
+        dialog.PrevPage();
+        dialog.PrevPage();
+        pages.push_back(dialog.GetCurrentPage());
+        dialog.PrevPage(); // before the first page: nothing
+        pages.push_back(dialog.GetCurrentPage());
+        EXPECT_TRUE(info.m_bPreview);
+    });
     RunPrintPreview(printer, callbacks, info);
-    EXPECT_EQ(previewPages, 3);
+    EXPECT_EQ(onOpening,
+              (std::vector<std::string>{"begin", "prepare 1", "print 1 at 600 dpi preview",
+                                        "prepare 2", "print 2 at 600 dpi preview"}));
+    EXPECT_EQ(pages, (std::vector<UINT>{1, 3, 1, 1}));
     const std::vector<std::string> expected = {"begin",
                                                "prepare 1",
                                                "print 1 at 600 dpi preview",
@@ -186,8 +208,39 @@ TEST(Printing, PreviewDrivesTheSameLoopOverEveryPage)
     EXPECT_FALSE(info.m_bPreview);
 }
 
-// The preview's print button prints on the printer itself, after its own print
-// dialog: for real, not as preview, and only the range chosen there.
+// The sheet on screen is the printed sheet: the one-inch square of page 2 sits two
+// inches across and one down on the preview's sheet too.
+TEST(Printing, PreviewSheetShowsWhatPrints)
+{
+    HookReset reset;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(DPI);
+    printer.setFullPage(true);
+    CPrintInfo info;
+    info.SetMaxPage(2);
+    RecordingCallbacks callbacks;
+    QImage sheet;
+    double perInch = 0;
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.show();
+        dialog.NextPage();
+        sheet = dialog.GrabSheet(0);
+        perInch = double(sheet.width()) * DPI / printer.width();
+        EXPECT_TRUE(dialog.GrabSheet(1).isNull());
+    });
+    RunPrintPreview(printer, callbacks, info);
+    ASSERT_FALSE(sheet.isNull());
+    ASSERT_GT(perInch, 20);
+    const auto at = [&](double x, double y) {
+        return qGray(sheet.pixel(int(x * perInch), int(y * perInch)));
+    };
+    EXPECT_LT(at(2.5, 1.5), 64);
+    EXPECT_GT(at(1.5, 1.5), 192);
+    EXPECT_GT(at(2.5, 2.5), 192);
+}
+
+// The Print button closes the preview and prints as the Print command does, with
+// the print dialog starting from all pages and printing the range chosen there.
 TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
 {
     HookReset reset;
@@ -200,22 +253,71 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
     RecordingCallbacks callbacks;
     printer.setPrintRange(QPrinter::PageRange); // left from an earlier job
     printer.setFromTo(1, 1);
-    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
-        // What the button's dialog would show first.
-        EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
-        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        preview->updatePreview();
+    QPrinter::PrintRange shown = QPrinter::PageRange;
+    SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &chosen) -> BOOL {
+        shown = dialogPrinter.printRange();
+        chosen.SetPageRange(3, 3);
         callbacks.calls.clear();
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(3, 3);
-        preview->print();
+        return TRUE;
     });
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) { dialog.Print(); });
     RunPrintPreview(printer, callbacks, info);
+    EXPECT_EQ(shown, QPrinter::AllPages);
     const std::vector<std::string> expected = {"begin", "prepare 3", "print 3 at 600 dpi", "end"};
     EXPECT_EQ(callbacks.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 1);
     EXPECT_FALSE(info.m_bPreview);
+}
+
+// What Cancel in the progress box and a request to quit (which closes every modal
+// box) do: the job ends after the sheet being printed, and the PDF holds the sheets
+// done.
+TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
+{
+    struct Row
+    {
+        const char *how;
+        std::function<void(CPrintProgressDlg &)> stop;
+    };
+    const Row rows[] = {
+        {"cancel",
+         [](CPrintProgressDlg &box) {
+             box.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+         }},
+        {"close", [](CPrintProgressDlg &box) { box.close(); }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.how);
+        TempDir dir;
+        const std::string pdf = dir.file("cancelled.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdf(printer, pdf);
+        CPrintInfo info;
+        info.SetMaxPage(500);
+        info.m_strDocName = QStringLiteral("long.tif");
+        struct StopAtThree : RecordingCallbacks
+        {
+            std::function<void(CPrintProgressDlg &)> stop;
+            QStringList texts;
+            void OnPrint(CDC *dc, CPrintInfo *info) override
+            {
+                RecordingCallbacks::OnPrint(dc, info);
+                auto *box = qobject_cast<CPrintProgressDlg *>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                texts.clear();
+                for (const QLabel *label : box->findChildren<QLabel *>())
+                    texts << label->text();
+                if (info->m_nCurPage == 3)
+                    stop(*box);
+            }
+        } callbacks;
+        callbacks.stop = row.stop;
+        EXPECT_TRUE(RunPrintLoop(printer, callbacks, info));
+        EXPECT_EQ(callbacks.calls.size(), 2 + 3 * 2u);
+        EXPECT_EQ(callbacks.calls.back(), "end");
+        EXPECT_EQ(callbacks.texts, (QStringList{"long.tif", "Page 3 of 500"}));
+        EXPECT_EQ(pdfPageCount(pdf), 3);
+    }
 }
 
 // The printer is shared by every job: a range chosen for one must not preselect

@@ -1,18 +1,19 @@
 #include "tests/print/PdfSheets.h"
 #include "tests/print/PrintTestFixture.h"
 
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
+#include "framework/PrintPreview.h"
 #include "framework/Printing.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
+#include "tests/support/Command.h"
 #include "tests/support/RawTiffBuilder.h"
+#include "view/PagelotView.h"
 
 #include <QFile>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -281,26 +282,25 @@ TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
     QPrinter &printer = *AfxGetPrinter();
     UsePdf(printer, m_dir.file("unused.pdf"));
     const std::string pdf = m_dir.file("from-preview.pdf");
-    int previewSheets = -1;
     std::vector<PrintedPage> previewed;
-    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
-        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        preview->updatePreview();
-        previewSheets = preview->pageCount();
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.show();
+        dialog.NextPage();
+        dialog.NextPage();
         previewed = view.m_printed;
         view.m_printed.clear();
-        // What the print button does once its dialog chose pages 2 to 3 in a file.
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(2, 3);
-        preview->print();
+        dialog.Print();
+    });
+    // What the print button's dialog does once it chose pages 2 to 3 in a file.
+    SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &info) -> BOOL {
+        dialogPrinter.setOutputFileName(QString::fromStdString(pdf));
+        info.SetPageRange(2, 3);
+        return TRUE;
     });
     view.OnFilePrintPreview();
 
     const CSize window(216, 211);
     const CSize viewport(600, 600);
-    EXPECT_EQ(previewSheets, 3);
     EXPECT_EQ(previewed, (std::vector<PrintedPage>{{1, true, 600, 0, window, viewport},
                                                    {2, true, 600, 1, window, viewport},
                                                    {3, true, 600, 2, window, viewport}}));
@@ -317,15 +317,63 @@ TEST_F(PrintTest, PreviewCommandShowsEveryPage)
     StartWith("three.tif", threePages());
     UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
     int previewSheets = -1;
-    SetPrintPreviewHook([&](QPrintPreviewDialog &dialog) {
-        auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        preview->updatePreview();
-        previewSheets = preview->pageCount();
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.SetTwoPages(TRUE);
+        dialog.show();
+        dialog.NextPage();
+        previewSheets = dialog.GetSheets().GetRenderCount();
     });
     UpdateAllCommands();
     ASSERT_TRUE(Action(ID_FILE_PRINT_PREVIEW)->isEnabled());
     Action(ID_FILE_PRINT_PREVIEW)->trigger();
     EXPECT_EQ(previewSheets, 3);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.file("unused.pdf"))));
+}
+
+// Shown reduced, a bilevel page shows grey where strokes are finer than a screen
+// pixel, as a smoothed reduction of the printed sheet does, rather than dropping or
+// thickening whole strokes.
+TEST_F(PrintTest, PreviewSheetIsASmoothedReductionOfThePrintedSheet)
+{
+    FaxPage page = framedPage(1728, 2000, 204, 196);
+    for (std::uint32_t x = 200; x < 1500; x += 2)
+        page.image.fillRect(x, 300, 1, 1200);
+    StartWith("stripes.tif", {page});
+    UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
+    QImage shown;
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.show();
+        shown = dialog.GrabSheet(0).convertToFormat(QImage::Format_Grayscale8);
+    });
+    UpdateAllCommands();
+    Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    ASSERT_FALSE(shown.isNull());
+    ASSERT_LT(shown.width(), 1000); // reduced: Letter at under 120 dpi
+
+    const std::string pdf = PrintToPdf("stripes.pdf");
+    const std::string prefix = m_dir.file("reference");
+    runCommand("pdftoppm -gray -singlefile -scale-to-x " + std::to_string(shown.width())
+               + " -scale-to-y " + std::to_string(shown.height()) + " '" + pdf + "' '" + prefix
+               + "'");
+    const QImage reference(QString::fromStdString(prefix + ".pgm"));
+    ASSERT_EQ(reference.size(), shown.size());
+
+    // Inside the stripes both are mid-grey.
+    const double perInch = shown.width() / 8.5;
+    const auto sheetPixel = [&](const QImage &image, double pageX, double pageY) {
+        return qGray(image.pixel(int(pageX / 216 * perInch), int(pageY / 211 * perInch)));
+    };
+    for (const QImage *image : std::array<const QImage *, 2>{&shown, &reference})
+        for (double x : {400.0, 850.0, 1300.0})
+            for (double y : {500.0, 900.0, 1300.0}) {
+                SCOPED_TRACE(image == &shown ? "shown" : "reference");
+                EXPECT_GT(sheetPixel(*image, x, y), 70);
+                EXPECT_LT(sheetPixel(*image, x, y), 190);
+            }
+    // And the sheet as a whole matches the reference.
+    double difference = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            difference += std::abs(qGray(shown.pixel(x, y)) - qGray(reference.pixel(x, y)));
+    EXPECT_LT(difference / (shown.width() * shown.height()), 8);
 }

@@ -1,0 +1,219 @@
+#include "framework/PrintPreview.h"
+
+#include "framework/Dc.h"
+#include "framework/Printing.h"
+
+#include <QKeySequence>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Logical pixels around and between the sheets.
+constexpr int GAP = 12;
+
+} // namespace
+
+// Paints the sheets shown on a grey desk, each with a thin frame.
+class CPrintPreviewDlg::Pane : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+    struct Placed
+    {
+        QRect rect;
+        QImage image;
+    };
+    std::vector<Placed> m_placed;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(128, 128, 128));
+        for (const Placed &sheet : m_placed) {
+            painter.fillRect(sheet.rect.adjusted(-1, -1, 1, 1), Qt::black);
+            painter.drawImage(sheet.rect, sheet.image);
+        }
+    }
+};
+
+CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
+                                   QWidget *parent)
+    : QDialog(parent)
+    , m_printer(printer)
+    , m_callbacks(callbacks)
+    , m_info(info)
+    , m_sheets(printer, callbacks, info)
+    , m_nPage(info.GetMinPage())
+{
+    setWindowTitle(QStringLiteral("Print Preview"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *bar = new QToolBar(this);
+    bar->addAction(QStringLiteral("Print..."), this, &CPrintPreviewDlg::Print);
+    m_pNext = bar->addAction(QStringLiteral("Next Page"), this, &CPrintPreviewDlg::NextPage);
+    m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, &CPrintPreviewDlg::PrevPage);
+    m_pTwo = bar->addAction(QStringLiteral("Two Page"), this,
+                            [this] { SetTwoPages(m_bTwoPages ? FALSE : TRUE); });
+    m_pZoomIn = bar->addAction(QStringLiteral("Zoom In"), this, &CPrintPreviewDlg::ZoomIn);
+    m_pZoomOut = bar->addAction(QStringLiteral("Zoom Out"), this, &CPrintPreviewDlg::ZoomOut);
+    bar->addAction(QStringLiteral("Close"), this, &CPrintPreviewDlg::reject);
+    // Shortcuts rather than key events: the scroll area would take Page Down itself.
+    m_pNext->setShortcut(QKeySequence(Qt::Key_PageDown));
+    m_pPrev->setShortcut(QKeySequence(Qt::Key_PageUp));
+    m_pPageLabel = new QLabel(this);
+    bar->addWidget(m_pPageLabel);
+    layout->addWidget(bar);
+    m_pScroll = new QScrollArea(this);
+    m_pScroll->setAlignment(Qt::AlignCenter);
+    m_pPane = new Pane;
+    m_pScroll->setWidget(m_pPane);
+    layout->addWidget(m_pScroll);
+    resize(800, 1000);
+
+    CDC dc;
+    dc.Attach(CreateIC(&m_printer));
+    dc.m_bPrinting = TRUE;
+    m_info.m_bPreview = TRUE;
+    m_callbacks.OnBeginPrinting(&dc, &m_info);
+    UpdateActions();
+}
+
+CPrintPreviewDlg::~CPrintPreviewDlg()
+{
+    CDC dc;
+    dc.Attach(CreateIC(&m_printer));
+    dc.m_bPrinting = TRUE;
+    m_callbacks.OnEndPrinting(&dc, &m_info);
+    m_info.m_bPreview = FALSE;
+}
+
+int CPrintPreviewDlg::GetSheetsShown() const
+{
+    if (m_info.GetMaxPage() < m_info.GetMinPage())
+        return 0;
+    return m_bTwoPages && m_nPage < m_info.GetMaxPage() ? 2 : 1;
+}
+
+void CPrintPreviewDlg::NextPage()
+{
+    if (m_nPage >= m_info.GetMaxPage())
+        return;
+    ++m_nPage;
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::PrevPage()
+{
+    if (m_nPage <= m_info.GetMinPage())
+        return;
+    --m_nPage;
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::SetTwoPages(BOOL bTwo)
+{
+    m_bTwoPages = bTwo;
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::ZoomIn()
+{
+    m_nZoom = std::min(m_nZoom + 1, MAX_ZOOM);
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::ZoomOut()
+{
+    m_nZoom = std::max(m_nZoom - 1, 0);
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::Print()
+{
+    m_bPrintRequested = TRUE;
+    accept();
+}
+
+QImage CPrintPreviewDlg::GrabSheet(int i)
+{
+    if (i < 0 || size_t(i) >= m_pPane->m_placed.size())
+        return QImage();
+    return m_pPane->grab(m_pPane->m_placed[size_t(i)].rect).toImage();
+}
+
+void CPrintPreviewDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    UpdateSheets();
+}
+
+void CPrintPreviewDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible())
+        UpdateSheets();
+}
+
+// Lays the shown sheets out at the zoom's size and draws those not held.
+void CPrintPreviewDlg::UpdateSheets()
+{
+    layout()->activate();
+    m_pPane->m_placed.clear();
+    const int shown = GetSheetsShown();
+    // The room the scroll area has without scroll bars, so showing them changes nothing.
+    const QSize view = m_pScroll->maximumViewportSize();
+    const int width = m_printer.width();
+    const int height = m_printer.height();
+    if (shown > 0 && width > 0 && height > 0) {
+        // The last page alone in two-page mode keeps the size of a pair's sheets.
+        const int places = m_bTwoPages ? 2 : 1;
+        const double fit = std::min(double(view.width() - (places + 1) * GAP) / (places * width),
+                                    double(view.height() - 2 * GAP) / height);
+        const double scale = std::max(fit, 0.01) * (1 << m_nZoom);
+        const QSize logical(std::max(1, int(width * scale)), std::max(1, int(height * scale)));
+        const qreal ratio = devicePixelRatioF();
+        const QSize device = (QSizeF(logical) * ratio).toSize();
+        // Sheets of another size will not be asked for again.
+        if (device != m_sizeShown)
+            m_sheets.Clear();
+        m_sizeShown = device;
+        const QSize content(shown * logical.width() + (shown + 1) * GAP,
+                            logical.height() + 2 * GAP);
+        m_pPane->resize(content.expandedTo(view));
+        const int left = std::max(GAP, (m_pPane->width() - content.width()) / 2 + GAP);
+        const int top = std::max(GAP, (m_pPane->height() - content.height()) / 2 + GAP);
+        for (int i = 0; i < shown; ++i) {
+            QImage image = m_sheets.Sheet(m_nPage + UINT(i), device);
+            image.setDevicePixelRatio(ratio);
+            const QPoint at(left + i * (logical.width() + GAP), top);
+            m_pPane->m_placed.push_back({QRect(at, logical), image});
+        }
+    }
+    m_pPane->update();
+    UpdateActions();
+}
+
+void CPrintPreviewDlg::UpdateActions()
+{
+    const UINT last = m_nPage + UINT(std::max(GetSheetsShown(), 1)) - 1;
+    m_pNext->setEnabled(last < m_info.GetMaxPage());
+    m_pPrev->setEnabled(m_nPage > m_info.GetMinPage());
+    m_pTwo->setText(m_bTwoPages ? QStringLiteral("One Page") : QStringLiteral("Two Page"));
+    m_pZoomIn->setEnabled(m_nZoom < MAX_ZOOM);
+    m_pZoomOut->setEnabled(m_nZoom > 0);
+    if (GetSheetsShown() == 2)
+        m_pPageLabel->setText(QStringLiteral("Pages %1-%2").arg(m_nPage).arg(m_nPage + 1));
+    else
+        m_pPageLabel->setText(QStringLiteral("Page %1").arg(m_nPage));
+}

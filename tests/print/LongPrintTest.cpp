@@ -1,0 +1,184 @@
+#include "tests/print/PdfSheets.h"
+#include "tests/print/PrintTestFixture.h"
+
+#include "app/SessionEnd.h"
+#include "document/PagelotDoc.h"
+#include "framework/PrintPreview.h"
+#include "framework/PrintProgress.h"
+#include "framework/Printing.h"
+#include "framework/WinApp.h"
+#include "tests/support/Command.h"
+#include "tests/support/RawTiffBuilder.h"
+#include "view/PagelotView.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <csignal>
+#include <functional>
+
+using namespace fixtures;
+using pdfsheets::sheetCount;
+
+namespace {
+
+// A fax of `pages` directories that all share one framed page's strip: long files
+// cost little to write.
+std::string writeReplicatedFax(const std::string &path, std::uint32_t pages)
+{
+    constexpr std::uint32_t WIDTH = 1728;
+    constexpr std::uint32_t HEIGHT = 400;
+    const FaxPage page = framedPage(WIDTH, HEIGHT, 204, 196, 40);
+    RawTiffBuilder builder;
+    const std::string strip(page.image.rows.begin(), page.image.rows.end());
+    const std::uint32_t data = builder.addData(strip);
+    const auto fields =
+        RawTiffBuilder::bilevelPage(WIDTH, HEIGHT, 1, data, std::uint32_t(strip.size()));
+    std::uint32_t next = 0;
+    for (std::uint32_t i = 0; i < pages; ++i)
+        next = builder.addDirectory(fields, next);
+    builder.setFirstDirectory(next);
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(builder.bytes().data(), qint64(builder.bytes().size()));
+    return path;
+}
+
+// The application's view, with a hook run after each page it prints.
+class HookedPrintView : public CPagelotView
+{
+public:
+    void OnPrint(CDC *pDC, CPrintInfo *pInfo) override
+    {
+        CPagelotView::OnPrint(pDC, pInfo);
+        ++m_nPrinted;
+        if (m_afterPage)
+            m_afterPage(*pInfo);
+    }
+    int m_nPrinted = 0;
+    std::function<void(const CPrintInfo &)> m_afterPage;
+};
+
+class LongPrintTest : public PrintTest
+{
+protected:
+    void StartLong(std::uint32_t pages)
+    {
+        const std::string path = writeReplicatedFax(m_dir.file("long.tif"), pages);
+        ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
+        ASSERT_EQ(Document()->GetPageCount(), std::int32_t(pages));
+        Document()->AddView(&m_view);
+    }
+    void TearDown() override
+    {
+        if (Document())
+            Document()->RemoveView(&m_view);
+        PrintTest::TearDown();
+    }
+    // Print All to a PDF through the view, as File > Print does.
+    std::string PrintAll()
+    {
+        const std::string pdf = m_dir.file("long.pdf");
+        SetPrintDialogHook([pdf](QPrinter &printer, CPrintInfo &) -> BOOL {
+            UsePdf(printer, pdf);
+            return TRUE;
+        });
+        m_view.OnFilePrint();
+        return pdf;
+    }
+    HookedPrintView m_view;
+};
+
+CPrintProgressDlg *progressBox()
+{
+    return qobject_cast<CPrintProgressDlg *>(QApplication::activeModalWidget());
+}
+
+} // namespace
+
+// Paging through every sheet of a long fax draws each sheet once, when shown, and
+// never holds more than a few.
+TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
+{
+    StartLong(500);
+    UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
+    // A low printer resolution keeps each sheet quick to draw.
+    AfxGetPrinter()->setResolution(100);
+    int previewedFirst = -1;
+    UINT lastShown = 0;
+    int peak = -1;
+    int rendered = -1;
+    QImage last;
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.resize(400, 500);
+        dialog.show();
+        previewedFirst = m_view.m_nPrinted;
+        for (int i = 0; i < 510; ++i)
+            dialog.NextPage();
+        lastShown = dialog.GetCurrentPage();
+        last = dialog.GrabSheet(0);
+        peak = dialog.GetSheets().GetPeakHeldCount();
+        rendered = dialog.GetSheets().GetRenderCount();
+    });
+    m_view.OnFilePrintPreview();
+    EXPECT_EQ(previewedFirst, 1);
+    EXPECT_EQ(lastShown, 500u);
+    EXPECT_EQ(rendered, 500);
+    EXPECT_EQ(m_view.m_nPrinted, 500);
+    EXPECT_LE(peak, CPreviewSheets::MAX_HELD);
+    // The last sheet shows its page's frame, a fifth of an inch wide, in the top left
+    // corner, and white paper below the page.
+    ASSERT_FALSE(last.isNull());
+    EXPECT_LT(qGray(last.pixel(2, 2)), 64);
+    EXPECT_GT(qGray(last.pixel(last.width() / 2, last.height() / 2)), 192);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.file("unused.pdf"))));
+}
+
+// Cancel in the "Printing" box ends the job after the sheet being printed; the PDF
+// is complete with the sheets done.
+TEST_F(LongPrintTest, CancelAfterThirdSheetOfFiveHundredLeavesThree)
+{
+    StartLong(500);
+    QString boxTitle;
+    m_view.m_afterPage = [&](const CPrintInfo &info) {
+        if (info.m_nCurPage != 3)
+            return;
+        CPrintProgressDlg *box = progressBox();
+        ASSERT_NE(box, nullptr);
+        boxTitle = box->windowTitle();
+        box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    };
+    const std::string pdf = PrintAll();
+    EXPECT_EQ(boxTitle, QStringLiteral("Printing"));
+    EXPECT_EQ(m_view.m_nPrinted, 3);
+    EXPECT_EQ(sheetCount(pdf), 3);
+}
+
+// SIGTERM during a job ends it at the next sheet, then closes the main window as
+// the close box does.
+TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
+{
+    StartLong(500);
+    Frame()->show();
+    InstallSessionEndSignals();
+    SetMainLoopRunning(true);
+    m_view.m_afterPage = [](const CPrintInfo &info) {
+        if (info.m_nCurPage == 3)
+            std::raise(SIGTERM);
+    };
+    const std::string pdf = PrintAll();
+    EXPECT_GE(m_view.m_nPrinted, 3);
+    EXPECT_LE(m_view.m_nPrinted, 4);
+    EXPECT_EQ(sheetCount(pdf), m_view.m_nPrinted);
+    EXPECT_TRUE(IsSessionEndRequested());
+    QDeadlineTimer patience(10000);
+    while (Frame()->isVisible() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(Frame()->isVisible());
+    SetMainLoopRunning(false);
+}
