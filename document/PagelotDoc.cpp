@@ -4,6 +4,7 @@
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemMetrics.h"
+#include "framework/View.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
 
@@ -114,15 +115,22 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
 
     const CSize size = m_sourcePage.m_size;
     if (GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH) {
-        m_displayPage.ScaleFrom(m_sourcePage, size.cx / 2, size.cy / 2, m_bAntiAlias);
+        RenderForScreen(CSize(size.cx / 2, size.cy / 2));
         m_nZoomMode = ZoomMode::Scale50;
     } else {
-        m_displayPage.ScaleFrom(m_sourcePage, size.cx / 3, size.cy / 3, m_bAntiAlias);
+        RenderForScreen(CSize(size.cx / 3, size.cy / 3));
         m_nZoomMode = ZoomMode::Scale33;
     }
 
     if (setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
+}
+
+void CPagelotDoc::RenderForScreen(CSize shown)
+{
+    const CView *pView = GetFirstView();
+    m_displayPage.ScaleForScreen(m_sourcePage, shown, pView ? pView->devicePixelRatioF() : 1.0,
+                                 m_bAntiAlias);
 }
 
 void CPagelotDoc::RefreshDisplay()

@@ -108,6 +108,9 @@ private:
     bool RenderFitWidth(Rotation turn);
     bool RenderFitHeight(Rotation turn);
     bool RenderScaled(std::int32_t width, std::int32_t height);
+    // Reduces the source page into the display page for a size in logical pixels, at the
+    // view's device pixel ratio.
+    void RenderForScreen(CSize shown);
     void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);

@@ -41,7 +41,6 @@ BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
 void resetForPage(CDC &dc, CPrintInfo &info)
 {
     dc.SetMapMode(MM_TEXT);
-    dc.SetWindowOrg(0, 0);
     dc.SetViewportOrg(0, 0);
     info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
 }
@@ -66,8 +65,7 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
     QPainter painter;
     if (!painter.begin(&printer))
         return FALSE;
-    CDC dc;
-    dc.Attach(CreatePainterDC(&painter));
+    CDC dc(painter);
     dc.m_bPrinting = TRUE;
 
     info.m_bContinuePrinting = TRUE;
@@ -81,7 +79,6 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
         callbacks.OnPrint(&dc, &info);
     }
     callbacks.OnEndPrinting(&dc, &info);
-    DeleteDC(dc.Detach());
     return painter.end() ? TRUE : FALSE;
 }
 

@@ -58,10 +58,9 @@ public:
 };
 
 // Prints GetFromPage() to GetToPage() (kept within the minimum and maximum), one
-// sheet per page, with a device context whose output and attribute handle are the
-// printer: GetDeviceCaps(LOGPIXELSX) is the printer's resolution. Each sheet starts
-// in MM_TEXT with both origins at 0. FALSE, with no callback made, when the range
-// is empty or the printer cannot start.
+// sheet per page, with a device context on the printer: GetDeviceCaps(LOGPIXELSX) is
+// the printer's resolution. Each sheet starts in MM_TEXT with the origin at 0. FALSE, with no
+// callback made, when the range is empty or the printer cannot start.
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info);
 
 // Shows the print dialog for the printer with the range GetMinPage() to

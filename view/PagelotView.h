@@ -27,9 +27,6 @@ public:
     // line step = a 25th of it. Invalidates the whole window.
     void UpdateScrollSizes();
 
-    // Cursor and paging keys become scroll messages; Ctrl turns Home and End sideways.
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
-
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
     // Printing: one fax page per sheet, read again from the file and sized by the shown
@@ -40,6 +37,10 @@ public:
     void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo) override;
 
 protected:
+    // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Other keys go
+    // to the scroll area's own handling.
+    void keyPressEvent(QKeyEvent *event) override;
+
     void CreateBackgroundBrush();
     void MapPrintCommands();
 
