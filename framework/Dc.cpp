@@ -77,25 +77,19 @@ int CDC::SetMapMode(int mode)
     return previous;
 }
 
-CSize CDC::SetWindowExt(int x, int y)
+CSize CDC::SetExtent(CSize &extent, int x, int y)
 {
-    const CSize previous = m_windowExt;
+    const CSize previous = extent;
     if (m_nMapMode == MM_ANISOTROPIC && x != 0 && y != 0) {
-        m_windowExt = CSize(x, y);
+        extent = CSize(x, y);
         ApplyMapping();
     }
     return previous;
 }
 
-CSize CDC::SetViewportExt(int x, int y)
-{
-    const CSize previous = m_viewportExt;
-    if (m_nMapMode == MM_ANISOTROPIC && x != 0 && y != 0) {
-        m_viewportExt = CSize(x, y);
-        ApplyMapping();
-    }
-    return previous;
-}
+CSize CDC::SetWindowExt(int x, int y) { return SetExtent(m_windowExt, x, y); }
+
+CSize CDC::SetViewportExt(int x, int y) { return SetExtent(m_viewportExt, x, y); }
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {

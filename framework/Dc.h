@@ -99,6 +99,7 @@ public:
 private:
     bool CanDraw() const;
     void ApplyMapping();
+    CSize SetExtent(CSize &extent, int x, int y);
 
     QPaintDevice *m_pDevice = nullptr;
     std::unique_ptr<QPainter> m_pOwnedPainter;
