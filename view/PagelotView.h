@@ -5,9 +5,10 @@
 
 class CPagelotDoc;
 
-// The viewer's only view: the document's shown page at one screen pixel per page pixel,
-// at the top-left of the scrolled area, on a mid-grey background. The zoom is already in
-// the page's pixels, so painting never scales.
+// The viewer's only view: the document's shown page at the top-left of the scrolled area,
+// on a mid-grey background. The zoom is already in the page's pixels, rendered for the
+// screen's device pixels, so painting copies them unscaled (only Actual Size and a fit
+// wider than the page are enlarged, pixel for pixel, on a high-density screen).
 class CPagelotView : public CScrollView
 {
     Q_OBJECT
