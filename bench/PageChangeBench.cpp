@@ -4,12 +4,14 @@
 // on a text-dense fine G4 page and a normal-mode G3 page whose rows are doubled.
 
 #include "display/PageBitmap.h"
+#include "framework/Dc.h"
 #include "tools/fixtures/FixtureWriter.h"
 #include "tools/fixtures/TempDir.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QTransform>
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
@@ -140,6 +142,58 @@ void BM_Turn(benchmark::State &state, int which, std::int32_t rotation)
     }
 }
 
+// The page change as a high-density screen sees it: Fit to Width in a window whose
+// client area is 1600 logical pixels wide (less a pixel and a 16-pixel scroll bar), the
+// page rendered for device pixels and painted into a window-sized image of that ratio.
+void BM_CrispPageChange(benchmark::State &state, double ratio)
+{
+    const BenchPage &file = files().page(0);
+    constexpr int clientWidth = 1600, clientHeight = 1000, fitTarget = clientWidth - 1 - 16;
+    CPageBitmap source;
+    CPageBitmap shown;
+    QImage window(int(clientWidth * ratio), int(clientHeight * ratio), QImage::Format_RGB32);
+    window.setDevicePixelRatio(ratio);
+    for (auto _ : state) {
+        if (source.LoadPage(CString::fromStdString(file.path), 0)) {
+            state.SkipWithError("LoadPage failed");
+            break;
+        }
+        const CSize page = source.m_size;
+        const CSize fitted(fitTarget,
+                           static_cast<std::int32_t>(std::int64_t{page.cy} * fitTarget / page.cx));
+        shown.ScaleForScreen(source, fitted, ratio, TRUE);
+        shown.MakeDib();
+        CDC dc(&window);
+        if (shown.Draw(&dc))
+            state.SkipWithError("drawing failed");
+        benchmark::DoNotOptimize(window.constBits());
+    }
+}
+
+// One line step of scrolling at Actual Size in a 1100 x 900 window: the strip the step
+// uncovers painted, against the whole window painted again.
+void BM_ActualSizePaint(benchmark::State &state, bool wholeWindow)
+{
+    CPageBitmap source;
+    CPageBitmap shown;
+    if (changePage(files().page(0), source, shown, Target::Half, true) || shown.CopyFrom(source)
+        || shown.MakeDib())
+        state.SkipWithError("page change failed");
+    constexpr int width = 1100, height = 900, line = height / 25;
+    QImage window(width, height, QImage::Format_RGB32);
+    int scroll = 0;
+    for (auto _ : state) {
+        scroll = (scroll + line) % (source.m_size.cy - height);
+        QPainter painter(&window);
+        painter.setClipRect(wholeWindow ? QRect(0, 0, width, height)
+                                        : QRect(0, height - line, width, line));
+        CDC dc(painter);
+        dc.SetViewportOrg(0, -scroll);
+        shown.Draw(&dc);
+        benchmark::DoNotOptimize(window.constBits());
+    }
+}
+
 struct TiffCloser
 {
     void operator()(TIFF *tiff) const { TIFFClose(tiff); }
@@ -204,23 +258,26 @@ void BM_QtTurn(benchmark::State &state, int which, qreal degrees)
     }
 }
 
+// The machine is shared: each figure is the fastest of several runs, the one least
+// disturbed by other work. CPU time is the whole process's, so the worker threads of
+// Qt's scaler count too.
+template <typename Fn> void addTimed(const std::string &name, Fn &&fn)
+{
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Fn>(fn))
+        ->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime()
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("min", [](const std::vector<double> &v) {
+            return *std::min_element(v.begin(), v.end());
+        });
+}
+
 void registerAll()
 {
     for (int which : {0, 1}) {
         const std::string page = files().page(which).name;
-        // The machine is shared: each figure is the fastest of several runs, the
-        // one least disturbed by other work. CPU time is the whole process's, so
-        // the worker threads of Qt's scaler count too.
-        auto add = [&](const std::string &name, auto &&fn) {
-            benchmark::RegisterBenchmark((name + "/" + page).c_str(), fn)
-                ->Unit(benchmark::kMillisecond)
-                ->MeasureProcessCPUTime()
-                ->Repetitions(7)
-                ->ReportAggregatesOnly(true)
-                ->ComputeStatistics("min", [](const std::vector<double> &v) {
-                    return *std::min_element(v.begin(), v.end());
-                });
-        };
+        auto add = [&](const std::string &name, auto &&fn) { addTimed(name + "/" + page, fn); };
         add("PageChange50",
             [which](benchmark::State &s) { BM_PageChange(s, which, Target::Half, true); });
         add("PageChange33",
@@ -240,6 +297,11 @@ void registerAll()
         add("QtQuarterTurn50", [which](benchmark::State &s) { BM_QtTurn(s, which, 90); });
         add("QtHalfTurn50", [which](benchmark::State &s) { BM_QtTurn(s, which, 180); });
     }
+    auto addFine = [](const std::string &name, auto &&fn) { addTimed(name + "/fine", fn); };
+    addFine("CrispFitWidth1600Ratio1", [](benchmark::State &s) { BM_CrispPageChange(s, 1.0); });
+    addFine("CrispFitWidth1600Ratio2", [](benchmark::State &s) { BM_CrispPageChange(s, 2.0); });
+    addFine("ActualSizeStepPaint", [](benchmark::State &s) { BM_ActualSizePaint(s, false); });
+    addFine("ActualSizeFullPaint", [](benchmark::State &s) { BM_ActualSizePaint(s, true); });
 }
 
 // Prints the usual table, then the ratios the page change is held to.
@@ -270,6 +332,10 @@ public:
                 ratio(*times, page, "QtQuarterTurn50", "QuarterTurn50",
                       "Qt quarter turn / quarter turn", "at least 5");
                 ratio(*times, page, "QtHalfTurn50", "HalfTurn50", "Qt half turn / half turn", "");
+                ratio(*times, page, "CrispFitWidth1600Ratio2", "CrispFitWidth1600Ratio1",
+                      "ratio 2 / ratio 1 (Fit to Width)", "at most 2");
+                ratio(*times, page, "ActualSizeStepPaint", "ActualSizeFullPaint",
+                      "line step paint / full paint", "");
                 for (const char *other : {"PageChange33", "PageChangeFit784", "PageChange50Sharp"})
                     ratio(*times, page, other, "Floor", (std::string(other) + " / floor").c_str(),
                           "");

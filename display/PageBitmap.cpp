@@ -61,6 +61,7 @@ std::uint32_t CPageBitmap::Free()
         m_size = CSize(0, 0);
     }
     m_nPageCount = 0;
+    m_shownSize = CSize(0, 0);
     return IMG_OK;
 }
 

@@ -51,7 +51,7 @@ public:
     bool NeedsRowDoubling() const { return m_resolution.cy < 190; }
     // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
     std::uint32_t Rotate(std::int32_t rotation);
-    // Draws the DIB at the origin, m_size logical units large; 5 without a DIB.
+    // Draws the DIB at the origin, ShownSize() logical units large; 5 without a DIB.
     std::uint32_t Draw(CDC *pDC);
     // Packed 1-bit rows (bit 0 black) and their two-colour DIB, for printing.
     std::uint32_t LoadPrintPage(const CString &path, std::int32_t page);
@@ -60,6 +60,16 @@ public:
     // size, a missing source or a box above 2^24 pixels (the page then is black).
     std::uint32_t ScaleFrom(CPageBitmap &source, std::uint32_t width, std::uint32_t height,
                             BOOL smooth);
+    // Renders source to cover `shown` logical pixels on a screen of device pixel ratio
+    // `ratio`: reduced to shown x ratio, but never past the source's own size, where it
+    // is a plain copy. ShownSize() is then `shown`. Codes as ScaleFrom.
+    std::uint32_t ScaleForScreen(CPageBitmap &source, CSize shown, double ratio, BOOL smooth);
+
+    // The size the page covers on screen in logical pixels, where it differs from the
+    // pixels held: a page rendered for a screen of device pixel ratio r holds about r
+    // times as many pixels each way. Operations that make new pixels clear it.
+    CSize ShownSize() const { return m_shownSize.cx > 0 ? m_shownSize : m_size; }
+    void SetShownSize(CSize size) { m_shownSize = size; }
 
     CSize m_size;
     CSize m_resolution;
@@ -69,6 +79,8 @@ public:
     std::int32_t m_nPageCount;
 
 private:
+    CSize m_shownSize;
+
     // Allocate with the heap's flags: GMEM_FIXED alone for callers that write every
     // byte themselves.
     std::uint32_t AllocateBlock(CSize size, unsigned flags);

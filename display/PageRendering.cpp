@@ -14,8 +14,10 @@ std::uint32_t CPageBitmap::Rotate(std::int32_t rotation)
         turned = imgRotateBuffer(pixels.get(), static_cast<std::uint32_t>(m_size.cx),
                                  static_cast<std::uint32_t>(m_size.cy), rotation, 1);
     }
-    if (turned == 1 && (rotation == IMG_ROT_CW90 || rotation == IMG_ROT_CCW90))
+    if (turned == 1 && (rotation == IMG_ROT_CW90 || rotation == IMG_ROT_CCW90)) {
         std::swap(m_size.cx, m_size.cy);
+        std::swap(m_shownSize.cx, m_shownSize.cy);
+    }
     return imgGetLastError();
 }
 
@@ -23,6 +25,7 @@ std::uint32_t CPageBitmap::Draw(CDC *pDC)
 {
     if (!m_pDib)
         return IMG_ERR_BAD_PARAM;
-    imgDrawDib(pDC ? pDC->GetSafeHdc() : nullptr, m_pDib, 0, 0, m_size.cx, m_size.cy);
+    const CSize shown = ShownSize();
+    imgDrawDib(pDC ? pDC->GetSafeHdc() : nullptr, m_pDib, 0, 0, shown.cx, shown.cy);
     return imgGetLastError();
 }

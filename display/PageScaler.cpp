@@ -4,6 +4,7 @@
 #include "platform/GlobalMemory.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -219,4 +220,30 @@ std::uint32_t CPageBitmap::ScaleFrom(CPageBitmap &source, std::uint32_t width, s
     std::memset(out + std::size_t{box.computedRows} * width, 255,
                 std::size_t{box.whiteRows} * width);
     return IMG_OK;
+}
+
+std::uint32_t CPageBitmap::ScaleForScreen(CPageBitmap &source, CSize shown, double ratio,
+                                          BOOL smooth)
+{
+    // Each logical pixel covers ratio x ratio device pixels: reducing to that many keeps
+    // the detail the screen can show. The page is never enlarged for it; the view then
+    // stretches it without smoothing, as it does at Actual Size.
+    const CSize limit = source.m_size;
+    const auto devicePixels = [ratio](std::int32_t logical, std::int32_t most) {
+        if (ratio <= 1 || logical <= 0)
+            return static_cast<std::uint32_t>(std::max(logical, 0));
+        return static_cast<std::uint32_t>(
+            std::min(std::round(logical * ratio), double(std::max(most, 0))));
+    };
+    const std::uint32_t width = devicePixels(shown.cx, limit.cx);
+    const std::uint32_t height = devicePixels(shown.cy, limit.cy);
+    std::uint32_t code = 0;
+    // Rendered for device pixels at the source's own size, every pixel of the page reaches
+    // the screen as it is: smoothing would only blur it.
+    if (ratio > 1 && width == std::uint32_t(limit.cx) && height == std::uint32_t(limit.cy))
+        code = CopyFrom(source);
+    else
+        code = ScaleFrom(source, width, height, smooth);
+    m_shownSize = shown;
+    return code;
 }

@@ -73,8 +73,7 @@ bool CPagelotDoc::RenderScaled(std::int32_t width, std::int32_t height)
     // Nothing to show at such a size; a refused reduction would leave a black or empty page.
     if (width < 1 || height < 1 || !m_sourcePage.m_pPixels)
         return false;
-    m_displayPage.ScaleFrom(m_sourcePage, static_cast<std::uint32_t>(width),
-                            static_cast<std::uint32_t>(height), m_bAntiAlias);
+    RenderForScreen(CSize(width, height));
     return true;
 }
 
@@ -87,8 +86,9 @@ bool CPagelotDoc::RenderFit(bool fitWidth, Rotation turn)
     CRect client;
     pView->GetClientRect(&client);
     const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    const std::int32_t target = fitWidth ? FitWidthTarget(client, scrollBar, m_displayPage.m_size)
-                                         : FitHeightTarget(client, scrollBar, m_displayPage.m_size);
+    const CSize shown = m_displayPage.ShownSize();
+    const std::int32_t target = fitWidth ? FitWidthTarget(client, scrollBar, shown)
+                                         : FitHeightTarget(client, scrollBar, shown);
     // After a quarter turn the page's height becomes the shown width, and its width
     // the shown height.
     const bool alongWidth = fitWidth != isQuarterTurned(turn);
@@ -195,7 +195,7 @@ void CPagelotDoc::OnViewAntiAlias()
     if (m_nZoomMode == ZoomMode::ActualSize)
         return;
     // Same shown size, taken before the quarter turn; a fit is not fitted again.
-    const CSize shown = m_displayPage.m_size;
+    const CSize shown = m_displayPage.ShownSize();
     const bool rendered = isQuarterTurned(m_nRotation) ? RenderScaled(shown.cy, shown.cx)
                                                        : RenderScaled(shown.cx, shown.cy);
     if (!rendered)

@@ -5,6 +5,7 @@
 #include "framework/MessageBox.h"
 #include "framework/StringResources.h"
 #include "framework/SystemMetrics.h"
+#include "framework/View.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
 
@@ -122,10 +123,10 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
 
     const CSize size = m_sourcePage.m_size;
     if (GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH) {
-        m_displayPage.ScaleFrom(m_sourcePage, size.cx / 2, size.cy / 2, m_bAntiAlias);
+        RenderForScreen(CSize(size.cx / 2, size.cy / 2));
         m_nZoomMode = ZoomMode::Scale50;
     } else {
-        m_displayPage.ScaleFrom(m_sourcePage, size.cx / 3, size.cy / 3, m_bAntiAlias);
+        RenderForScreen(CSize(size.cx / 3, size.cy / 3));
         m_nZoomMode = ZoomMode::Scale33;
     }
 
@@ -133,6 +134,13 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
     if (m_nPageCount == MAX_PAGE_COUNT && CPageBitmap::HasUncountedPages(m_strPath))
         AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
+}
+
+void CPagelotDoc::RenderForScreen(CSize shown)
+{
+    const CView *pView = GetFirstView();
+    m_displayPage.ScaleForScreen(m_sourcePage, shown, pView ? pView->devicePixelRatioF() : 1.0,
+                                 m_bAntiAlias);
 }
 
 void CPagelotDoc::RefreshDisplay()

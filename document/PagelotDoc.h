@@ -101,6 +101,9 @@ private:
     // Renders the display page for zoom from the source page, for a page about to be
     // turned. False, with the display page untouched, when there is nothing to show.
     bool RenderZoom(const ZoomModeInfo &zoom, Rotation turn);
+    // Reduces the source page into the display page for a size in logical pixels, at the
+    // view's device pixel ratio.
+    void RenderForScreen(CSize shown);
     void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);

@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+#include <optional>
+
 using COLORREF = DWORD;
 
 constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
@@ -11,50 +13,30 @@ constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
     return COLORREF(red) | (COLORREF(green) << 8) | (COLORREF(blue) << 16);
 }
 
-constexpr BYTE GetRValue(COLORREF colour) { return BYTE(colour); }
-constexpr BYTE GetGValue(COLORREF colour) { return BYTE(colour >> 8); }
-constexpr BYTE GetBValue(COLORREF colour) { return BYTE(colour >> 16); }
-
-inline QColor toQColor(COLORREF colour)
-{
-    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-}
-
-// A brush handle; only solid brushes exist here.
-struct HBRUSH__
-{
-    QColor colour;
-    bool stock = false;
-};
-using HBRUSH = HBRUSH__ *;
-
-constexpr int WHITE_BRUSH = 0;
-constexpr int GRAY_BRUSH = 2;
-constexpr int BLACK_BRUSH = 4;
-
-HBRUSH CreateSolidBrush(COLORREF colour);
-// Stock brushes live for the whole run; deleting one does nothing.
-HBRUSH GetStockBrush(int index);
-// FALSE for a null handle or a stock brush.
-BOOL DeleteObject(HBRUSH brush);
-
-// Owns the brush handle it holds and deletes it when destroyed.
+// A solid brush: a colour once created, nothing before.
 class CBrush
 {
 public:
     CBrush() = default;
-    explicit CBrush(COLORREF colour);
-    ~CBrush();
-    CBrush(const CBrush &) = delete;
-    CBrush &operator=(const CBrush &) = delete;
+    explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
 
-    // FALSE when a handle is already held.
-    BOOL CreateSolidBrush(COLORREF colour);
-    BOOL Attach(HBRUSH brush);
-    HBRUSH Detach();
-    BOOL DeleteObject();
-    HBRUSH GetSafeHandle() const { return m_hObject; }
-    operator HBRUSH() const { return m_hObject; }
+    // FALSE when the brush already has its colour.
+    BOOL CreateSolidBrush(COLORREF colour)
+    {
+        if (m_colour)
+            return FALSE;
+        m_colour = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+        return TRUE;
+    }
+    BOOL DeleteObject()
+    {
+        const bool had = m_colour.has_value();
+        m_colour.reset();
+        return had ? TRUE : FALSE;
+    }
+    // Null until created.
+    const QColor *GetSafeHandle() const { return m_colour ? &*m_colour : nullptr; }
 
-    HBRUSH m_hObject = nullptr;
+private:
+    std::optional<QColor> m_colour;
 };

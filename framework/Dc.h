@@ -1,8 +1,8 @@
 #pragma once
 
-// Device contexts over QPainter: the drawing calls of the classes above, each a
-// few lines over Qt. Logical coordinates reach the painter through the mapping
-// mode, which the device context keeps as the painter's world transform.
+// The device context: the drawing calls of the classes above, each a few lines over
+// a QPainter. Logical coordinates reach the painter through the mapping mode, kept as
+// the painter's world transform.
 
 #include "framework/Brush.h"
 #include "framework/Geometry.h"
@@ -32,8 +32,6 @@ constexpr UINT DIB_RGB_COLORS = 0;
 // Raster operations.
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr DWORD PATCOPY = 0x00F00021;
-constexpr DWORD BLACKNESS = 0x00000042;
-constexpr DWORD WHITENESS = 0x00FF0062;
 
 // Mapping modes.
 constexpr int MM_TEXT = 1;
@@ -44,124 +42,83 @@ constexpr int RGN_ERROR = 0;
 constexpr int NULLREGION = 1;
 constexpr int SIMPLEREGION = 2;
 
-// What stands behind an HDC. `device` answers GetDeviceCaps; `painter` draws on
-// it and is null for a context that only reports capabilities.
-struct HDC__
-{
-    HDC__();
-    ~HDC__();
-    HDC__(const HDC__ &) = delete;
-    HDC__ &operator=(const HDC__ &) = delete;
-
-    QPaintDevice *device = nullptr;
-    QPainter *painter = nullptr;
-    std::unique_ptr<QPainter> ownedPainter;
-    // Real devices stretch DIBs; a test clears the bit to get a device that cannot.
-    int rasterCaps = RC_BITBLT | RC_STRETCHBLT | RC_STRETCHDIB;
-    int mapMode = MM_TEXT;
-    CSize windowExt{1, 1};
-    CSize viewportExt{1, 1};
-    CPoint windowOrg;
-    CPoint viewportOrg;
-    // The painter's transform when the context was made: device space.
-    QTransform deviceTransform;
-    HBRUSH brush = nullptr;
-
-    // Logical to device coordinates, as the mapping mode, extents and origins say.
-    QTransform mapping() const;
-    void applyMapping();
-};
-
-// A context with its own painter on the device; null when painting cannot begin
-// there (a device already painted on, a printer that fails to start).
-HDC CreateDC(QPaintDevice *device);
-// A context over a painter that is already active (a paint event, the print
-// loop's painter); the painter stays the caller's and gets its transform back
-// when the context is deleted.
-HDC CreatePainterDC(QPainter *painter);
-// A context that answers GetDeviceCaps for the device and draws nothing.
-HDC CreateIC(QPaintDevice *device);
-BOOL DeleteDC(HDC dc);
-
-int GetDeviceCaps(HDC dc, int index);
-
-int SetMapMode(HDC dc, int mode);
-int GetMapMode(HDC dc);
-// Extents are only taken in MM_ANISOTROPIC, as in the system this stands in for;
-// a zero extent fails.
-BOOL SetWindowExtEx(HDC dc, int x, int y, CSize *previous);
-BOOL SetViewportExtEx(HDC dc, int x, int y, CSize *previous);
-BOOL SetWindowOrgEx(HDC dc, int x, int y, CPoint *previous);
-BOOL SetViewportOrgEx(HDC dc, int x, int y, CPoint *previous);
-BOOL LPtoDP(HDC dc, CPoint *points, int count);
-BOOL DPtoLP(HDC dc, CPoint *points, int count);
-
-HBRUSH SelectObject(HDC dc, HBRUSH brush);
-// Fills the logical rectangle with the selected brush (PATCOPY), black or white.
-BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
-// The bounds of what can be drawn, in logical units: the device's area, narrowed
-// by the painter's clip (a paint event's painter should clip to its region).
-int GetClipBox(HDC dc, CRect *rect);
-
-// Draws the source rectangle of a packed DIB (1, 8 or 24 bits, uncompressed; rows
-// bottom-up for a positive height, padded to 4 bytes) stretched onto the logical
-// destination rectangle. The rows are wrapped, never copied; `info` holds the
-// header and the colour table. Returns the number of scan lines drawn, 0 on
-// failure. Only DIB_RGB_COLORS and SRCCOPY.
-int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
-                  DWORD rop);
-
-// A device context as the view and printing code see it: drawing goes to the
-// output handle, capabilities come from the attribute handle. Both are the same
-// unless print preview pairs a screen output with a printer's attributes. The
-// handle attached is owned and deleted with the object.
+// Draws on a paint device through a painter of its own, or through one that is
+// already active (a paint event's, the print loop's), which it borrows and hands
+// back with its transform as it found it.
 class CDC
 {
 public:
-    CDC() = default;
+    // Painting that cannot begin (a device with a painter already on it) leaves a
+    // context that answers GetDeviceCaps and draws nothing.
+    explicit CDC(QPaintDevice *device);
+    explicit CDC(QPainter &painter);
+    // Answers GetDeviceCaps for one device while drawing with a painter on another, or
+    // with none: the print preview draws a printer's sheets on images, and needs the
+    // printer's resolution without starting a job on it.
+    CDC(QPaintDevice &capsDevice, QPainter *pPainter);
     virtual ~CDC();
     CDC(const CDC &) = delete;
     CDC &operator=(const CDC &) = delete;
 
-    BOOL Attach(HDC dc);
-    HDC Detach();
-    void SetAttribDC(HDC dc);
-    HDC GetSafeHdc() const { return m_hDC; }
+    // What imgDrawDib is handed.
+    HDC GetSafeHdc() { return this; }
     BOOL IsPrinting() const { return m_bPrinting; }
 
     int GetDeviceCaps(int index) const;
 
     int SetMapMode(int mode);
-    int GetMapMode() const;
+    int GetMapMode() const { return m_nMapMode; }
+    // Extents are only taken in MM_ANISOTROPIC, as in the system this stands in for;
+    // a zero extent is refused. Each returns the extent before.
     CSize SetWindowExt(int x, int y);
     CSize SetWindowExt(CSize size) { return SetWindowExt(size.cx, size.cy); }
     CSize SetViewportExt(int x, int y);
     CSize SetViewportExt(CSize size) { return SetViewportExt(size.cx, size.cy); }
-    CPoint SetWindowOrg(int x, int y);
-    CPoint SetWindowOrg(CPoint point) { return SetWindowOrg(point.x, point.y); }
+    CSize GetWindowExt() const { return m_windowExt; }
+    CSize GetViewportExt() const { return m_viewportExt; }
+    // The scroll view moves its drawing by the scroll position here.
     CPoint SetViewportOrg(int x, int y);
-    CPoint SetViewportOrg(CPoint point) { return SetViewportOrg(point.x, point.y); }
-    CPoint GetViewportOrg() const;
-    CPoint GetWindowOrg() const;
-    void LPtoDP(CRect *rect) const;
-    void DPtoLP(CRect *rect) const;
 
-    // Returns the brush selected before: the stock white brush at first.
+    // Returns the brush selected before, null for the context's own white one; null
+    // selects that again. The context never deletes a brush.
     CBrush *SelectObject(CBrush *brush);
+    // Fills the logical rectangle with the selected brush; only PATCOPY.
     BOOL PatBlt(int x, int y, int width, int height, DWORD rop);
+    // The logical bounds of what can be drawn: the painter's clip, or the whole device.
+    // The view paints its background only there.
     int GetClipBox(CRect *rect) const;
+    // Draws the source rectangle of a packed DIB (1, 8 or 24 bits, uncompressed; rows
+    // bottom-up for a positive height, padded to 4 bytes) stretched onto the logical
+    // destination rectangle. The rows are wrapped, never copied; `info` holds the
+    // header and the colour table. Returns the number of scan lines drawn, 0 on
+    // failure. Only DIB_RGB_COLORS and SRCCOPY.
     int StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                       int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info,
                       UINT usage, DWORD rop);
 
-    HDC m_hDC = nullptr;
-    HDC m_hAttribDC = nullptr;
     BOOL m_bPrinting = FALSE;
+    // Real devices stretch DIBs; a test clears the bit to get a device that cannot.
+    int m_nRasterCaps = RC_BITBLT | RC_STRETCHBLT | RC_STRETCHDIB;
 
 private:
-    CBrush *m_pSelectedBrush = nullptr;
-    // Stands for a brush this object did not select (the stock brush at first),
-    // so SelectObject can hand it back; it never deletes that handle.
-    CBrush m_foundBrush;
+    bool CanDraw() const;
+    void ApplyMapping();
+    CSize SetExtent(CSize &extent, int x, int y);
+
+    QPaintDevice *m_pDevice = nullptr;
+    std::unique_ptr<QPainter> m_pOwnedPainter;
+    QPainter *m_pPainter = nullptr;
+    // The painter's transform when the context was made: device space.
+    QTransform m_deviceTransform;
+    int m_nMapMode = MM_TEXT;
+    CSize m_windowExt{1, 1};
+    CSize m_viewportExt{1, 1};
+    CPoint m_viewportOrg;
+    CBrush *m_pBrush = nullptr;
 };
+
+// The handle forms imgDrawDib calls; a null context gives 0.
+int GetDeviceCaps(HDC dc, int index);
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                  int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
+                  DWORD rop);

@@ -24,9 +24,7 @@ QImage drawSheet(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.scale(double(size.width()) / printer.width(), double(size.height()) / printer.height());
-    CDC dc;
-    dc.Attach(CreatePainterDC(&painter));
-    dc.SetAttribDC(CreateIC(&printer));
+    CDC dc(printer, &painter);
     dc.m_bPrinting = TRUE;
     const BOOL preview = info.m_bPreview;
     info.m_bPreview = TRUE;

@@ -81,8 +81,7 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks
     layout->addWidget(m_pScroll);
     resize(800, 1000);
 
-    CDC dc;
-    dc.Attach(CreateIC(&m_printer));
+    CDC dc(m_printer, nullptr);
     dc.m_bPrinting = TRUE;
     m_info.m_bPreview = TRUE;
     m_callbacks.OnBeginPrinting(&dc, &m_info);
@@ -91,8 +90,7 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks
 
 CPrintPreviewDlg::~CPrintPreviewDlg()
 {
-    CDC dc;
-    dc.Attach(CreateIC(&m_printer));
+    CDC dc(m_printer, nullptr);
     dc.m_bPrinting = TRUE;
     m_callbacks.OnEndPrinting(&dc, &m_info);
     m_info.m_bPreview = FALSE;

@@ -43,7 +43,6 @@ BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
 void resetForPage(CDC &dc, CPrintInfo &info)
 {
     dc.SetMapMode(MM_TEXT);
-    dc.SetWindowOrg(0, 0);
     dc.SetViewportOrg(0, 0);
     info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
 }
@@ -62,8 +61,7 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
     QPainter painter;
     if (!painter.begin(&printer))
         return FALSE;
-    CDC dc;
-    dc.Attach(CreatePainterDC(&painter));
+    CDC dc(painter);
     dc.m_bPrinting = TRUE;
 
     info.m_bContinuePrinting = TRUE;
@@ -88,7 +86,6 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
     box.exec();
     nextSheet.stop();
     callbacks.OnEndPrinting(&dc, &info);
-    DeleteDC(dc.Detach());
     // A cancelled job still ends the document properly: a PDF keeps the sheets done.
     return painter.end() ? TRUE : FALSE;
 }

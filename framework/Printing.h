@@ -60,16 +60,15 @@ public:
 };
 
 // Prints GetFromPage() to GetToPage() (kept within the minimum and maximum), one
-// sheet per page, with a device context whose output and attribute handle are the
-// printer: GetDeviceCaps(LOGPIXELSX) is the printer's resolution. Each sheet starts
-// in MM_TEXT with both origins at 0. While it runs, a modal "Printing" box shows the
-// progress; Cancel, or anything closing the box, ends the job after the current
-// sheet and keeps the sheets done. FALSE, with no callback made, when the range is
-// empty or the printer cannot start.
+// sheet per page, with a device context on the printer: GetDeviceCaps(LOGPIXELSX) is
+// the printer's resolution. Each sheet starts in MM_TEXT with the origin at 0. While it
+// runs, a modal "Printing" box shows the progress; Cancel, or anything closing the box,
+// ends the job after the current sheet and keeps the sheets done. FALSE, with no
+// callback made, when the range is empty or the printer cannot start.
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                   QWidget *parent = nullptr);
 
-// Starts sheet `page` on the context (MM_TEXT, origins at 0, m_rectDraw the device's
+// Starts sheet `page` on the context (MM_TEXT, origin at 0, m_rectDraw the device's
 // area) and draws it with OnPrepareDC and OnPrint.
 void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page);
 

@@ -1,15 +1,15 @@
 #include "framework/ScrollView.h"
 
 #include "framework/Dc.h"
-#include "framework/KeyState.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include <cmath>
 
 CScrollView::CScrollView(QWidget *parent)
     : CView(parent)
@@ -89,61 +89,17 @@ void CScrollView::OnPrepareDC(CDC *pDC, CPrintInfo *)
     pDC->SetViewportOrg(-position.x, -position.y);
 }
 
-LRESULT CScrollView::SendMessage(UINT message, WPARAM wParam, LPARAM)
+void CScrollView::ScrollAction(Qt::Orientation orientation, QAbstractSlider::SliderAction action)
 {
-    if (message != WM_HSCROLL && message != WM_VSCROLL)
-        return 0;
-    const UINT code = static_cast<UINT>(wParam & 0xFFFF);
-    const int position = static_cast<int>((wParam >> 16) & 0xFFFF);
-    OnScrollBy(message, code, position);
-    return 0;
-}
-
-BOOL CScrollView::OnScrollBy(UINT nBar, UINT nSBCode, int nPos)
-{
-    const bool vertical = nBar == WM_VSCROLL;
-    QScrollBar *bar = vertical ? verticalScrollBar() : horizontalScrollBar();
-    const int line = vertical ? m_lineDev.cy : m_lineDev.cx;
-    const int page = vertical ? m_pageDev.cy : m_pageDev.cx;
-    const int before = bar->value();
-    int target = before;
-    switch (nSBCode) {
-    case SB_LINEUP:
-        target = before - line;
-        break;
-    case SB_LINEDOWN:
-        target = before + line;
-        break;
-    case SB_PAGEUP:
-        target = before - page;
-        break;
-    case SB_PAGEDOWN:
-        target = before + page;
-        break;
-    case SB_TOP:
-        target = bar->minimum();
-        break;
-    case SB_BOTTOM:
-        target = bar->maximum();
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        target = nPos;
-        break;
-    default:
-        return FALSE;
-    }
-    bar->setValue(std::clamp(target, bar->minimum(), bar->maximum()));
-    return bar->value() != before;
+    QScrollBar *bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+    bar->triggerAction(action);
 }
 
 void CScrollView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     painter.setClipRegion(event->region());
-    CDC dc;
-    if (!dc.Attach(CreatePainterDC(&painter)))
-        return;
+    CDC dc(painter);
     OnPrepareDC(&dc);
     OnDraw(&dc);
 }
@@ -156,8 +112,14 @@ void CScrollView::resizeEvent(QResizeEvent *event)
 
 void CScrollView::scrollContentsBy(int dx, int dy)
 {
-    // Moves what is on screen and repaints only the strip uncovered.
-    viewport()->scroll(dx, dy);
+    // Moves what is on screen and repaints only the strip uncovered. At a fractional
+    // device pixel ratio a step moves by part of a device pixel: the moved pixels and
+    // the new strip would round apart and leave a seam, so everything is repainted.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    if (ratio == std::floor(ratio))
+        viewport()->scroll(dx, dy);
+    else
+        viewport()->update();
 }
 
 void CScrollView::wheelEvent(QWheelEvent *event)
@@ -178,21 +140,4 @@ void CScrollView::wheelEvent(QWheelEvent *event)
     scroll(horizontalScrollBar(), delta.x());
     scroll(verticalScrollBar(), delta.y());
     event->accept();
-}
-
-void CScrollView::keyPressEvent(QKeyEvent *event)
-{
-    const UINT nChar = AfxVirtualKeyOf(event);
-    CKeyEventScope scope(event);
-    m_pCurrentKey = event;
-    OnKeyDown(nChar, 1, event->isAutoRepeat() ? 0x4000 : 0);
-    m_pCurrentKey = nullptr;
-}
-
-void CScrollView::OnKeyDown(UINT, UINT, UINT) { DefaultKeyDown(); }
-
-void CScrollView::DefaultKeyDown()
-{
-    if (m_pCurrentKey)
-        CView::keyPressEvent(m_pCurrentKey);
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -47,14 +48,29 @@ QList<QRgb> colourTable(const BITMAPINFO *info, int entries)
     return table;
 }
 
+// A destination that covers as many device pixels as the source has (the page at
+// a device pixel ratio, scrolled to a fractional device position) is placed on
+// whole device pixels and copied unscaled, rather than stretched by a fraction of
+// a pixel, which would double or drop a row somewhere.
+QTransform snappedToPixels(const QTransform &toDevice, int width, int height)
+{
+    if (toDevice.type() > QTransform::TxScale)
+        return toDevice;
+    const double sx = toDevice.m11(), sy = toDevice.m22();
+    if (std::abs(std::abs(sx) - 1) * width >= 1 || std::abs(std::abs(sy) - 1) * height >= 1)
+        return toDevice;
+    return QTransform(sx < 0 ? -1 : 1, 0, 0, sy < 0 ? -1 : 1, std::round(toDevice.dx()),
+                      std::round(toDevice.dy()));
+}
+
 } // namespace
 
-int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
-                  DWORD rop)
+int CDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                       int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info,
+                       UINT usage, DWORD rop)
 {
-    if (!dc || !dc->painter || !dc->painter->isActive() || !bits || !info || usage != DIB_RGB_COLORS
-        || rop != SRCCOPY || srcWidth <= 0 || srcHeight <= 0)
+    if (!CanDraw() || !bits || !info || usage != DIB_RGB_COLORS || rop != SRCCOPY || srcWidth <= 0
+        || srcHeight <= 0)
         return 0;
     const BITMAPINFOHEADER &header = info->bmiHeader;
     DibFormat format;
@@ -80,9 +96,19 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
     place.translate(xDest, bottomUp ? yDest + destHeight : yDest);
     place.scale(double(destWidth) / srcWidth, (bottomUp ? -1.0 : 1.0) * destHeight / srcHeight);
 
-    QPainter &painter = *dc->painter;
+    QPainter &painter = *m_pPainter;
     const QTransform logical = painter.worldTransform();
-    painter.setWorldTransform(place * logical);
+    // What lies between the world and the device's pixels: the device pixel ratio and
+    // the offset of a widget in its window.
+    bool invertible = true;
+    const QTransform deviceFromWorld = logical.inverted(&invertible) * painter.deviceTransform();
+    const QTransform worldFromDevice = deviceFromWorld.inverted(&invertible);
+    if (invertible) {
+        const QTransform toDevice = place * logical * deviceFromWorld;
+        painter.setWorldTransform(snappedToPixels(toDevice, srcWidth, srcHeight) * worldFromDevice);
+    } else {
+        painter.setWorldTransform(place * logical);
+    }
     painter.drawImage(QRectF(0, 0, srcWidth, srcHeight), image,
                       QRectF(xSrc, ySrc, srcWidth, srcHeight));
     painter.setWorldTransform(logical);

@@ -51,6 +51,6 @@ static_assert(sizeof(RGBQUAD) == 4);
 
 constexpr DWORD BI_RGB = 0;
 
-// A device context handle; the framework defines what stands behind it.
-struct HDC__;
-using HDC = HDC__ *;
+// A device context handle: the framework's device context itself.
+class CDC;
+using HDC = CDC *;

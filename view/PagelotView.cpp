@@ -2,7 +2,8 @@
 
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
-#include "framework/KeyState.h"
+
+#include <QKeyEvent>
 
 CPagelotView::CPagelotView() { MapPrintCommands(); }
 
@@ -29,7 +30,7 @@ void CPagelotView::UpdateScrollSizes()
 {
     CSize total;
     if (CPagelotDoc *pDoc = GetDocument())
-        total = pDoc->GetDisplayPage().m_size;
+        total = pDoc->GetDisplayPage().ShownSize();
     CRect client;
     GetClientRect(&client);
     client = NormalizedRect(client);
@@ -44,7 +45,7 @@ void CPagelotView::OnDraw(CDC *pDC)
     CPagelotDoc *pDoc = GetDocument();
     CSize shown;
     if (pDoc)
-        shown = pDoc->GetDisplayPage().m_size;
+        shown = pDoc->GetDisplayPage().ShownSize();
     const CRect page = NormalizedRect(CRect(0, 0, shown.cx, shown.cy));
     CRect clip;
     pDC->GetClipBox(&clip);
@@ -66,48 +67,43 @@ void CPagelotView::OnDraw(CDC *pDC)
 
 void CPagelotView::CreateBackgroundBrush()
 {
-    if (m_brushBackground.GetSafeHandle())
-        m_brushBackground.DeleteObject();
-    m_brushBackground.Attach(::CreateSolidBrush(BACKGROUND));
+    m_brushBackground.DeleteObject();
+    m_brushBackground.CreateSolidBrush(BACKGROUND);
 }
 
-void CPagelotView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+namespace {
+
+struct ScrollKey
 {
-    const bool bControl = GetAsyncKeyState(VK_CONTROL) != 0;
-    UINT message = WM_VSCROLL;
-    UINT code = 0;
-    switch (nChar) {
-    case VK_PRIOR:
-        code = SB_PAGEUP;
-        break;
-    case VK_NEXT:
-        code = SB_PAGEDOWN;
-        break;
-    case VK_END:
-        message = bControl ? WM_HSCROLL : WM_VSCROLL;
-        code = bControl ? SB_RIGHT : SB_BOTTOM;
-        break;
-    case VK_HOME:
-        message = bControl ? WM_HSCROLL : WM_VSCROLL;
-        code = bControl ? SB_LEFT : SB_TOP;
-        break;
-    case VK_LEFT:
-        message = WM_HSCROLL;
-        code = SB_LINELEFT;
-        break;
-    case VK_UP:
-        code = SB_LINEUP;
-        break;
-    case VK_RIGHT:
-        message = WM_HSCROLL;
-        code = SB_LINERIGHT;
-        break;
-    case VK_DOWN:
-        code = SB_LINEDOWN;
-        break;
-    default:
-        CScrollView::OnKeyDown(nChar, nRepCnt, nFlags);
+    int key;
+    Qt::Orientation orientation;
+    QAbstractSlider::SliderAction action;
+    // Ctrl turns Home and End sideways; the other keys scroll the same with or without it.
+    Qt::Orientation orientationWithCtrl;
+};
+
+constexpr ScrollKey SCROLL_KEYS[] = {
+    {Qt::Key_PageUp, Qt::Vertical, QAbstractSlider::SliderPageStepSub, Qt::Vertical},
+    {Qt::Key_PageDown, Qt::Vertical, QAbstractSlider::SliderPageStepAdd, Qt::Vertical},
+    {Qt::Key_Home, Qt::Vertical, QAbstractSlider::SliderToMinimum, Qt::Horizontal},
+    {Qt::Key_End, Qt::Vertical, QAbstractSlider::SliderToMaximum, Qt::Horizontal},
+    {Qt::Key_Left, Qt::Horizontal, QAbstractSlider::SliderSingleStepSub, Qt::Horizontal},
+    {Qt::Key_Right, Qt::Horizontal, QAbstractSlider::SliderSingleStepAdd, Qt::Horizontal},
+    {Qt::Key_Up, Qt::Vertical, QAbstractSlider::SliderSingleStepSub, Qt::Vertical},
+    {Qt::Key_Down, Qt::Vertical, QAbstractSlider::SliderSingleStepAdd, Qt::Vertical},
+};
+
+} // namespace
+
+void CPagelotView::keyPressEvent(QKeyEvent *event)
+{
+    // Every key-down scrolls once, auto-repeated ones included.
+    for (const ScrollKey &entry : SCROLL_KEYS) {
+        if (entry.key != event->key())
+            continue;
+        const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+        ScrollAction(ctrl ? entry.orientationWithCtrl : entry.orientation, entry.action);
         return;
     }
-    SendMessage(message, MAKEWPARAM(code, 0), 0);
+    CScrollView::keyPressEvent(event);
 }

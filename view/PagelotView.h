@@ -5,9 +5,10 @@
 
 class CPagelotDoc;
 
-// The viewer's only view: the document's shown page at one screen pixel per page pixel,
-// at the top-left of the scrolled area, on a mid-grey background. The zoom is already in
-// the page's pixels, so painting never scales.
+// The viewer's only view: the document's shown page at the top-left of the scrolled area,
+// on a mid-grey background. The zoom is already in the page's pixels, rendered for the
+// screen's device pixels, so painting copies them unscaled (only Actual Size and a fit
+// wider than the page are enlarged, pixel for pixel, on a high-density screen).
 class CPagelotView : public CScrollView
 {
     Q_OBJECT
@@ -27,9 +28,6 @@ public:
     // line step = a 25th of it. Invalidates the whole window.
     void UpdateScrollSizes();
 
-    // Cursor and paging keys become scroll messages; Ctrl turns Home and End sideways.
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
-
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
     // Printing: one fax page per sheet, read again from the file and sized by the shown
@@ -40,6 +38,10 @@ public:
     void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo) override;
 
 protected:
+    // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Other keys go
+    // to the scroll area's own handling.
+    void keyPressEvent(QKeyEvent *event) override;
+
     void CreateBackgroundBrush();
     void MapPrintCommands();
 

@@ -210,8 +210,7 @@ TEST(PageLoading, PrintPageDrawsBlackWhereTheFaxIsBlack)
     QImage drawn(45, 12, QImage::Format_RGB32);
     drawn.fill(QColor(10, 200, 30));
     {
-        CDC dc;
-        dc.Attach(CreateDC(&drawn));
+        CDC dc(&drawn);
         ASSERT_EQ(page.Draw(&dc), IMG_OK);
     }
     for (std::uint32_t y = 0; y < 12; ++y)

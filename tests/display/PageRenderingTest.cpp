@@ -54,10 +54,9 @@ std::uint32_t drawOnImage(CPageBitmap &page, QImage &image, bool canStretch = tr
 {
     image = QImage(page.m_size.cx, page.m_size.cy, QImage::Format_RGB32);
     image.fill(QColor(10, 200, 30));
-    CDC dc;
-    dc.Attach(CreateDC(&image));
+    CDC dc(&image);
     if (!canStretch)
-        dc.GetSafeHdc()->rasterCaps &= ~RC_STRETCHDIB;
+        dc.m_nRasterCaps &= ~RC_STRETCHDIB;
     return page.Draw(&dc);
 }
 

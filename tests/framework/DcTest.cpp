@@ -3,10 +3,9 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPrinter>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 
 namespace {
 
@@ -20,12 +19,6 @@ QImage makeDevice(int width, int height)
 }
 
 QRgb rgbAt(const QImage &image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
-
-struct DcDeleter
-{
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using DcPtr = std::unique_ptr<HDC__, DcDeleter>;
 
 std::vector<std::uint32_t> rampTable()
 {
@@ -81,10 +74,8 @@ TEST(StretchDibits, DrawsEveryPixelTheRightWayUp)
         const TestDib dib = makeTestDib(row.width, row.height, row.bitCount, row.table, 0, value);
         QImage device = makeDevice(26, 14);
         {
-            DcPtr dc(CreateDC(&device));
-            ASSERT_TRUE(dc);
-            EXPECT_EQ(drawWhole(dc.get(), dib, row.x, row.y, row.destWidth, row.destHeight),
-                      row.height);
+            CDC dc(&device);
+            EXPECT_EQ(drawWhole(&dc, dib, row.x, row.y, row.destWidth, row.destHeight), row.height);
         }
         for (int y = 0; y < device.height(); ++y) {
             for (int x = 0; x < device.width(); ++x) {
@@ -125,21 +116,26 @@ TEST(StretchDibits, RefusesWhatItCannotDrawAndLeavesTheDeviceAlone)
         int srcWidth = 3;
         row.spoil(dib, usage, rop, srcWidth);
         QImage device = makeDevice(8, 8);
-        DcPtr dc(CreateDC(&device));
-        EXPECT_EQ(StretchDIBits(dc.get(), 0, 0, 3, 2, 0, 0, srcWidth, 2, dib.rows(), dib.info(),
-                                usage, rop),
-                  0);
-        dc.reset();
+        {
+            CDC dc(&device);
+            EXPECT_EQ(StretchDIBits(&dc, 0, 0, 3, 2, 0, 0, srcWidth, 2, dib.rows(), dib.info(),
+                                    usage, rop),
+                      0);
+        }
         EXPECT_EQ(rgbAt(device, 0, 0), BACKGROUND);
     }
     const TestDib dib = makeTestDib(3, 2, 8, ramp, 0, one);
     QImage device = makeDevice(8, 8);
-    DcPtr dc(CreateDC(&device));
-    EXPECT_EQ(StretchDIBits(dc.get(), 0, 0, 3, 2, 0, 0, 3, 2, nullptr, dib.info(), 0, SRCCOPY), 0);
+    {
+        CDC dc(&device);
+        EXPECT_EQ(StretchDIBits(&dc, 0, 0, 3, 2, 0, 0, 3, 2, nullptr, dib.info(), 0, SRCCOPY), 0);
+    }
     EXPECT_EQ(StretchDIBits(nullptr, 0, 0, 3, 2, 0, 0, 3, 2, dib.rows(), dib.info(), 0, SRCCOPY),
               0);
-    DcPtr informationOnly(CreateIC(&device));
-    EXPECT_EQ(drawWhole(informationOnly.get(), dib, 0, 0, 3, 2), 0);
+    // Another painter holds the device: this context cannot paint there.
+    QPainter busy(&device);
+    CDC cannotPaint(&device);
+    EXPECT_EQ(drawWhole(&cannotPaint, dib, 0, 0, 3, 2), 0);
 }
 
 TEST(DeviceContext, AnisotropicExtentsScaleAndOriginsMove)
@@ -150,22 +146,19 @@ TEST(DeviceContext, AnisotropicExtentsScaleAndOriginsMove)
     auto value = [](int x, int y) -> std::uint32_t { return 1 + x + 4 * y; };
     const TestDib dib = makeTestDib(4, 2, 8, ramp, 0, value);
     QImage device = makeDevice(16, 12);
-    CDC dc;
-    ASSERT_TRUE(dc.Attach(CreateDC(&device)));
-    EXPECT_EQ(dc.SetWindowExt(5, 5), CSize(1, 1)); // ignored in MM_TEXT
-    EXPECT_EQ(dc.SetMapMode(MM_ANISOTROPIC), MM_TEXT);
-    EXPECT_EQ(dc.SetWindowExt(10, 10), CSize(1, 1));
-    EXPECT_EQ(dc.SetViewportExt(20, 30), CSize(1, 1));
-    EXPECT_EQ(dc.SetViewportOrg(1, 2), CPoint(0, 0));
-    EXPECT_EQ(
-        dc.StretchDIBits(0, 0, 4, 2, 0, 0, 4, 2, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY),
-        2);
-
-    CRect logical(0, 0, 4, 2);
-    dc.LPtoDP(&logical);
-    EXPECT_EQ(logical, CRect(1, 2, 9, 8));
-    DeleteDC(dc.Detach());
-
+    {
+        CDC dc(&device);
+        EXPECT_EQ(dc.SetWindowExt(5, 5), CSize(1, 1)); // ignored in MM_TEXT
+        EXPECT_EQ(dc.SetMapMode(MM_ANISOTROPIC), MM_TEXT);
+        EXPECT_EQ(dc.SetWindowExt(10, 10), CSize(1, 1));
+        EXPECT_EQ(dc.SetWindowExt(0, 3), CSize(10, 10)); // refused
+        EXPECT_EQ(dc.SetViewportExt(20, 30), CSize(1, 1));
+        EXPECT_EQ(dc.SetViewportOrg(1, 2), CPoint(0, 0));
+        EXPECT_EQ(dc.GetWindowExt(), CSize(10, 10));
+        EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 2, 0, 0, 4, 2, dib.rows(), dib.info(), DIB_RGB_COLORS,
+                                   SRCCOPY),
+                  2);
+    }
     for (int y = 0; y < device.height(); ++y)
         for (int x = 0; x < device.width(); ++x) {
             const bool inside = x >= 1 && x < 9 && y >= 2 && y < 8;
@@ -181,15 +174,15 @@ TEST(DeviceContext, ScrolledViewportOriginShiftsTextMode)
     auto value = [](int x, int y) -> std::uint32_t { return 1 + x + 10 * y; };
     const TestDib dib = makeTestDib(9, 7, 8, ramp, 0, value);
     QImage device = makeDevice(5, 4);
-    CDC dc;
-    dc.Attach(CreateDC(&device));
-    dc.SetMapMode(MM_TEXT);
-    dc.SetViewportOrg(-3, -2);
-    CRect clip;
-    EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
-    EXPECT_EQ(clip, CRect(3, 2, 8, 6));
-    dc.StretchDIBits(0, 0, 9, 7, 0, 0, 9, 7, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
-    DeleteDC(dc.Detach());
+    {
+        CDC dc(&device);
+        dc.SetMapMode(MM_TEXT);
+        dc.SetViewportOrg(-3, -2);
+        CRect clip;
+        EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
+        EXPECT_EQ(clip, CRect(3, 2, 8, 6));
+        dc.StretchDIBits(0, 0, 9, 7, 0, 0, 9, 7, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
+    }
     EXPECT_EQ(rgbAt(device, 0, 0), ramp[value(3, 2)]);
     EXPECT_EQ(rgbAt(device, 4, 3), ramp[value(7, 5)]);
 }
@@ -199,14 +192,14 @@ TEST(DeviceContext, ClipBoxFollowsThePaintersClipInLogicalUnits)
     QImage device = makeDevice(40, 30);
     QPainter painter(&device);
     painter.setClipRect(QRect(5, 6, 10, 4));
-    DcPtr dc(CreatePainterDC(&painter));
-    SetViewportOrgEx(dc.get(), -20, -10, nullptr);
+    CDC dc(painter);
+    dc.SetViewportOrg(-20, -10);
     CRect clip;
-    EXPECT_EQ(GetClipBox(dc.get(), &clip), SIMPLEREGION);
+    EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
     EXPECT_EQ(clip, CRect(25, 16, 35, 20));
-    SetViewportOrgEx(dc.get(), 100, 100, nullptr);
+    dc.SetViewportOrg(100, 100);
     painter.setClipRect(QRect(0, 0, 0, 0));
-    EXPECT_EQ(GetClipBox(dc.get(), &clip), NULLREGION);
+    EXPECT_EQ(dc.GetClipBox(&clip), NULLREGION);
 }
 
 TEST(DeviceContext, PatBltFillsWithTheSelectedBrush)
@@ -214,14 +207,14 @@ TEST(DeviceContext, PatBltFillsWithTheSelectedBrush)
     QImage device = makeDevice(10, 8);
     CBrush gray(RGB(128, 128, 128));
     {
-        CDC dc;
-        dc.Attach(CreateDC(&device));
+        CDC dc(&device);
         CBrush *previous = dc.SelectObject(&gray);
-        ASSERT_NE(previous, nullptr);
-        EXPECT_EQ(previous->GetSafeHandle(), GetStockBrush(WHITE_BRUSH));
+        EXPECT_EQ(previous, nullptr);
         EXPECT_TRUE(dc.PatBlt(1, 2, 4, 3, PATCOPY));
         EXPECT_EQ(dc.SelectObject(previous), &gray);
+        // The context's own brush is white, as a new device context's is.
         EXPECT_TRUE(dc.PatBlt(6, 0, 2, 2, PATCOPY));
+        EXPECT_FALSE(dc.PatBlt(0, 6, 2, 2, SRCCOPY));
     }
     for (int y = 0; y < device.height(); ++y)
         for (int x = 0; x < device.width(); ++x) {
@@ -240,66 +233,58 @@ TEST(DeviceContext, CapabilitiesComeFromTheDevice)
     QImage device = makeDevice(300, 200);
     device.setDotsPerMeterX(7874); // 200 dpi
     device.setDotsPerMeterY(3858); // 98 dpi
-    DcPtr dc(CreateIC(&device));
-    EXPECT_EQ(GetDeviceCaps(dc.get(), HORZRES), 300);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), VERTRES), 200);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), LOGPIXELSX), 200);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), LOGPIXELSY), 98);
-    EXPECT_TRUE(GetDeviceCaps(dc.get(), RASTERCAPS) & RC_STRETCHDIB);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), 12345), 0);
+    CDC dc(&device);
+    EXPECT_EQ(GetDeviceCaps(&dc, HORZRES), 300);
+    EXPECT_EQ(GetDeviceCaps(&dc, VERTRES), 200);
+    EXPECT_EQ(GetDeviceCaps(&dc, LOGPIXELSX), 200);
+    EXPECT_EQ(GetDeviceCaps(&dc, LOGPIXELSY), 98);
+    EXPECT_TRUE(GetDeviceCaps(&dc, RASTERCAPS) & RC_STRETCHDIB);
+    EXPECT_EQ(GetDeviceCaps(&dc, 12345), 0);
     EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSX), 0);
 }
 
-TEST(DeviceContext, AttributesComeFromTheAttributeHandle)
-{
-    // Print preview's pairing: drawing on one device, resolution from the printer.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(600);
-    QImage device = makeDevice(10, 10);
-    CDC dc;
-    dc.Attach(CreateDC(&device));
-    dc.SetAttribDC(CreateIC(&printer));
-    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 600);
-    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 600);
-    EXPECT_NE(dc.GetSafeHdc(), dc.m_hAttribDC);
-    dc.SetMapMode(MM_ANISOTROPIC);
-    dc.SetWindowExt(212, 216);
-    EXPECT_EQ(GetMapMode(dc.m_hDC), MM_ANISOTROPIC);
-    EXPECT_EQ(dc.m_hDC->windowExt, CSize(212, 216));
-    EXPECT_EQ(dc.m_hAttribDC->windowExt, CSize(212, 216));
-}
-
-TEST(DeviceContext, ForeignPainterGetsItsTransformBack)
+TEST(DeviceContext, BorrowedPainterGetsItsTransformBack)
 {
     QImage device = makeDevice(10, 10);
     QPainter painter(&device);
     painter.translate(2, 3);
-    HDC dc = CreatePainterDC(&painter);
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetViewportExtEx(dc, 3, 3, nullptr);
-    EXPECT_NE(painter.worldTransform(), QTransform::fromTranslate(2, 3));
-    DeleteDC(dc);
+    {
+        CDC dc(painter);
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetViewportExt(3, 3);
+        EXPECT_NE(painter.worldTransform(), QTransform::fromTranslate(2, 3));
+    }
     EXPECT_TRUE(painter.isActive());
     EXPECT_EQ(painter.worldTransform(), QTransform::fromTranslate(2, 3));
 }
 
 TEST(DeviceContext, PrinterMappingSizesAPageByItsResolution)
 {
-    // A 1728 x 1100 page at 204 x 98 dpi, window extent (216, 105), on a 600 dpi
-    // device: 8 inches across, 10.48 down.
-    QImage printer = makeDevice(4, 4);
-    printer.setDotsPerMeterX(23622);
-    printer.setDotsPerMeterY(23622);
-    CDC dc;
-    dc.Attach(CreateIC(&printer));
-    dc.SetMapMode(MM_ANISOTROPIC);
-    dc.SetWindowExt(216, 105);
-    dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), dc.GetDeviceCaps(LOGPIXELSY));
-    CRect page(0, 0, 1728, 1100);
-    dc.LPtoDP(&page);
-    EXPECT_EQ(page, CRect(0, 0, 4800, 6286));
-    CRect sheet(0, 0, 4800, 6300);
-    dc.DPtoLP(&sheet);
-    EXPECT_EQ(sheet, CRect(0, 0, 1728, 1103));
+    // A 1728 x 1100 page at 204 x 98 dpi, window extent (216, 105), on a 60 dpi
+    // device: 8 inches across (480 pixels), 10.48 down (628.6 pixels).
+    QImage printer = makeDevice(500, 700);
+    printer.setDotsPerMeterX(2362);
+    printer.setDotsPerMeterY(2362);
+    CBrush black(RGB(0, 0, 0));
+    {
+        CDC dc(&printer);
+        dc.SetMapMode(MM_ANISOTROPIC);
+        dc.SetWindowExt(216, 105);
+        dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), dc.GetDeviceCaps(LOGPIXELSY));
+        EXPECT_EQ(dc.GetViewportExt(), CSize(60, 60));
+        dc.SelectObject(&black);
+        dc.PatBlt(0, 0, 1728, 1100, PATCOPY);
+        CRect sheet;
+        dc.GetClipBox(&sheet);
+        EXPECT_EQ(sheet, CRect(0, 0, 1800, 1225));
+    }
+    QRect ink;
+    for (int y = 0; y < printer.height(); ++y)
+        for (int x = 0; x < printer.width(); ++x)
+            if (rgbAt(printer, x, y) == 0)
+                ink |= QRect(x, y, 1, 1);
+    EXPECT_EQ(ink.left(), 0);
+    EXPECT_EQ(ink.top(), 0);
+    EXPECT_EQ(ink.right(), 479);
+    EXPECT_NEAR(ink.bottom(), 628, 1);
 }

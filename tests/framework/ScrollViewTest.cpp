@@ -54,7 +54,7 @@ TEST(ScrollView, ZeroStepsDefaultToATenth)
     EXPECT_EQ(view.GetLineSize(), CSize(30, 7));
 }
 
-TEST(ScrollView, ScrollMessagesMoveWithinTheArea)
+TEST(ScrollView, BarActionsStepByLineAndPageAndStopAtTheEnds)
 {
     PlainScrollView view;
     view.resize(200, 100);
@@ -62,22 +62,23 @@ TEST(ScrollView, ScrollMessagesMoveWithinTheArea)
     view.SetScrollSizes(MM_TEXT, CSize(1000, 3000), CSize(150, 80), CSize(15, 8));
     const int maxY = view.verticalScrollBar()->maximum();
     ASSERT_GT(maxY, 0);
+    using Action = QAbstractSlider::SliderAction;
     const struct
     {
-        UINT code;
-        int pos;
+        Action action;
         int expectedY;
     } steps[] = {
-        {SB_LINEUP, 0, 0},       {SB_LINEDOWN, 0, 8},         {SB_PAGEDOWN, 0, 88},
-        {SB_PAGEUP, 0, 8},       {SB_BOTTOM, 0, maxY},        {SB_LINEDOWN, 0, maxY},
-        {SB_TOP, 0, 0},          {SB_THUMBTRACK, 1234, 1234}, {SB_THUMBPOSITION, 99999, maxY},
-        {SB_ENDSCROLL, 0, maxY},
+        {Action::SliderSingleStepSub, 0}, {Action::SliderSingleStepAdd, 8},
+        {Action::SliderPageStepAdd, 88},  {Action::SliderPageStepSub, 8},
+        {Action::SliderToMaximum, maxY},  {Action::SliderSingleStepAdd, maxY},
+        {Action::SliderToMinimum, 0},     {Action::SliderPageStepSub, 0},
     };
     for (const auto &step : steps) {
-        view.SendMessage(WM_VSCROLL, MAKEWPARAM(step.code, step.pos));
-        EXPECT_EQ(view.GetScrollPosition().y, step.expectedY) << step.code;
+        view.ScrollAction(Qt::Vertical, step.action);
+        EXPECT_EQ(view.GetScrollPosition(), CPoint(0, step.expectedY)) << step.action;
     }
-    view.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0));
+    view.ScrollAction(Qt::Horizontal, Action::SliderToMaximum);
     EXPECT_EQ(view.GetScrollPosition().x, view.horizontalScrollBar()->maximum());
-    EXPECT_EQ(view.SendMessage(WM_KEYDOWN, 0), 0);
+    view.ScrollToPosition(CPoint(-5, 99999));
+    EXPECT_EQ(view.GetScrollPosition(), CPoint(0, maxY));
 }

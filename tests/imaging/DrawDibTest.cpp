@@ -5,6 +5,7 @@
 #include "tests/support/TestDib.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,12 +14,6 @@
 namespace {
 
 constexpr QRgb BACKGROUND = 0x010203;
-
-struct DcDeleter
-{
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using DcPtr = std::unique_ptr<HDC__, DcDeleter>;
 
 QImage makeDevice(int width, int height)
 {
@@ -44,9 +39,9 @@ void expectDrawn(const TestDib &dib, const std::vector<std::uint32_t> &table, in
     const int w = dib.header()->biWidth, h = dib.header()->biHeight;
     QImage device = makeDevice(w * scale + 2, h * scale + 2);
     {
-        DcPtr dc(CreateDC(&device));
+        CDC dc(&device);
         setLastError(IMG_ERR_FILE_READ);
-        EXPECT_EQ(imgDrawDib(dc.get(), dib.header(), 1, 1, w * scale, h * scale), 1);
+        EXPECT_EQ(imgDrawDib(&dc, dib.header(), 1, 1, w * scale, h * scale), 1);
         EXPECT_EQ(imgGetLastError(), IMG_OK);
     }
     for (int y = 0; y < device.height(); ++y)
@@ -107,8 +102,8 @@ TEST(DrawDib, BitmapsOfTheImagingLayerDraw)
     ASSERT_NE(dib, nullptr);
     QImage device = makeDevice(3, 2);
     {
-        DcPtr dc(CreateDC(&device));
-        EXPECT_EQ(imgDrawDib(dc.get(), dib, 0, 0, 3, 2), 1);
+        CDC dc(&device);
+        EXPECT_EQ(imgDrawDib(&dc, dib, 0, 0, 3, 2), 1);
     }
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(device.pixel(i % 3, i / 3) & 0xFF, pixels[i]);
@@ -119,11 +114,12 @@ TEST(DrawDib, DeviceWithoutStretchedDibsIsNeverDrawnOn)
 {
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
-    DcPtr dc(CreateDC(&device));
-    dc->rasterCaps &= ~RC_STRETCHDIB;
-    EXPECT_EQ(imgDrawDib(dc.get(), dib.header(), 0, 0, 4, 4), 0);
-    EXPECT_EQ(imgGetLastError(), IMG_ERR_DEVICE_UNSUPPORTED);
-    dc.reset();
+    {
+        CDC dc(&device);
+        dc.m_nRasterCaps &= ~RC_STRETCHDIB;
+        EXPECT_EQ(imgDrawDib(&dc, dib.header(), 0, 0, 4, 4), 0);
+        EXPECT_EQ(imgGetLastError(), IMG_ERR_DEVICE_UNSUPPORTED);
+    }
     EXPECT_TRUE(untouched(device));
 }
 
@@ -131,11 +127,11 @@ TEST(DrawDib, NullArgumentsAreRefusedBeforeTheDeviceIsAsked)
 {
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
-    DcPtr dc(CreateDC(&device));
-    dc->rasterCaps = 0; // asking it would give 26
+    CDC dc(&device);
+    dc.m_nRasterCaps = 0; // asking it would give 26
     EXPECT_EQ(imgDrawDib(nullptr, dib.header(), 0, 0, 4, 4), 0);
     EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
-    EXPECT_EQ(imgDrawDib(dc.get(), nullptr, 0, 0, 4, 4), 0);
+    EXPECT_EQ(imgDrawDib(&dc, nullptr, 0, 0, 4, 4), 0);
     EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
 }
 
@@ -143,9 +139,12 @@ TEST(DrawDib, DeviceThatDrawsNothingGivesZeroWithoutError)
 {
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
-    DcPtr informationOnly(CreateIC(&device));
+    // Another painter holds the device: the context reports its capabilities and
+    // draws nothing.
+    QPainter busy(&device);
+    CDC cannotPaint(&device);
     setLastError(IMG_ERR_FILE_READ);
-    EXPECT_EQ(imgDrawDib(informationOnly.get(), dib.header(), 0, 0, 4, 4), 0);
+    EXPECT_EQ(imgDrawDib(&cannotPaint, dib.header(), 0, 0, 4, 4), 0);
     EXPECT_EQ(imgGetLastError(), IMG_OK);
 }
 
@@ -169,7 +168,7 @@ TEST(DrawDib, HeadersThatPointOutsideTheirBlockAreRefused)
         {"no width", [](BITMAPINFOHEADER &h) { h.biWidth = 0; }},
     };
     QImage device = makeDevice(8, 8);
-    DcPtr dc(CreateDC(&device));
+    auto dc = std::make_unique<CDC>(&device);
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
         BITMAPINFOHEADER *dib = imgMakeDib1(bits, 8, 2, two);

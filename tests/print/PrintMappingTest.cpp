@@ -1,9 +1,9 @@
 #include "tests/print/PrintTestFixture.h"
 
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
 #include "framework/Printing.h"
+#include "view/PagelotView.h"
 
 #include <QImage>
 
@@ -47,17 +47,16 @@ Printed printOnto(CPagelotView *pView, QImage &image, UINT page = 1,
 {
     Printed result;
     {
-        CDC dc;
-        EXPECT_TRUE(dc.Attach(CreateDC(&image)));
+        CDC dc(&image);
         dc.m_bPrinting = TRUE;
-        dc.GetSafeHdc()->rasterCaps = rasterCaps;
+        dc.m_nRasterCaps = rasterCaps;
         CPrintInfo info;
         info.m_nCurPage = page;
         pView->OnPrepareDC(&dc, &info);
         pView->OnPrint(&dc, &info);
         result.mapMode = dc.GetMapMode();
-        result.windowExt = dc.GetSafeHdc()->windowExt;
-        result.viewportExt = dc.GetSafeHdc()->viewportExt;
+        result.windowExt = dc.GetWindowExt();
+        result.viewportExt = dc.GetViewportExt();
     }
     result.ink = inkOf(image);
     return result;

@@ -76,10 +76,10 @@ public:
     {
         CPagelotView::OnPrint(pDC, pInfo);
         const CPageBitmap &read = GetDocument()->GetPrintPage();
-        const HDC dc = pDC->GetSafeHdc();
-        m_printed.push_back(
-            {pInfo->m_nCurPage, pInfo->m_bPreview != FALSE, pDC->GetDeviceCaps(LOGPIXELSX),
-             read.m_pDib ? indexOfHeight(read.m_size.cy) : -1, dc->windowExt, dc->viewportExt});
+        m_printed.push_back({pInfo->m_nCurPage, pInfo->m_bPreview != FALSE,
+                             pDC->GetDeviceCaps(LOGPIXELSX),
+                             read.m_pDib ? indexOfHeight(read.m_size.cy) : -1, pDC->GetWindowExt(),
+                             pDC->GetViewportExt()});
     }
     std::vector<PrintedPage> m_printed;
 };
@@ -225,8 +225,7 @@ TEST_F(PrintTest, PageShownUpsideDownAndScrolledPrintsUprightFromTheCorner)
     ASSERT_TRUE(Frame()->ExecuteCommand(ID_ROTATE_UPSIDEDOWN));
     ASSERT_TRUE(Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE));
     ASSERT_EQ(Document()->GetRotation(), Rotation::UpsideDown);
-    View()->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 300));
-    View()->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000));
+    View()->ScrollToPosition(CPoint(300, 1000));
     ASSERT_EQ(View()->GetScrollPosition(), CPoint(300, 1000));
 
     const std::string pdf = PrintToPdf("upright.pdf");
