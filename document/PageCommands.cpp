@@ -35,31 +35,36 @@ void CPagelotDoc::ChangePage(std::int32_t index)
     // toolbar state must not read a page that is not there.
     if (!HasPage() || index < 0 || index >= m_nPageCount)
         return;
+    // The shown page is held aside until the new one is rendered: a change that stops
+    // early must leave the page held, its number and the panes on the same page.
+    CPageBitmap shown;
+    shown.Swap(m_sourcePage);
     if (!ReadSourcePage(index, nullptr))
         return;
 
     // Only a half turn is carried to the new page, so the fits never swap the sides.
     const CSize size = m_sourcePage.m_size;
+    bool rendered = true;
     switch (m_nZoomMode) {
     case ZoomMode::FitWidth:
-        if (!RenderFitWidth(Rotation::None))
-            return;
+        rendered = RenderFitWidth(Rotation::None);
         break;
     case ZoomMode::FitHeight:
-        if (!RenderFitHeight(Rotation::None))
-            return;
+        rendered = RenderFitHeight(Rotation::None);
         break;
     case ZoomMode::ActualSize:
         m_displayPage.CopyFrom(m_sourcePage);
         break;
     case ZoomMode::Scale33:
-        if (!RenderScaled(size.cx / 3, size.cy / 3))
-            return;
+        rendered = RenderScaled(size.cx / 3, size.cy / 3);
         break;
     case ZoomMode::Scale50:
-        if (!RenderScaled(size.cx / 2, size.cy / 2))
-            return;
+        rendered = RenderScaled(size.cx / 2, size.cy / 2);
         break;
+    }
+    if (!rendered) {
+        m_sourcePage.Swap(shown);
+        return;
     }
 
     if (m_bUpsideDown)

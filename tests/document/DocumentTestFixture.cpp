@@ -114,7 +114,7 @@ PageImage DocumentTest::Reference(const std::string &path, int index, CSize size
 {
     CPageBitmap source;
     EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
-    if (source.m_resolution.cy < 190)
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     CPageBitmap shown;
     EXPECT_EQ(shown.ScaleFrom(source, size.cx, size.cy, smooth), 0u);
@@ -128,7 +128,7 @@ CSize DocumentTest::SourceSize(const std::string &path, int index)
 {
     CPageBitmap source;
     EXPECT_EQ(source.LoadPage(qpath(path), index), 0u);
-    if (source.m_resolution.cy < 190)
+    if (source.NeedsRowDoubling())
         source.DoubleRows();
     return source.m_size;
 }
