@@ -14,6 +14,7 @@
 #include <QPrinter>
 
 #include <cstdio>
+#include <utility>
 
 using namespace fixtures;
 using pdfsheets::inkBox;
@@ -83,16 +84,21 @@ TEST_F(PrintSize, MixedFilesPrintEachPageAtItsOwnSize)
         StartWith(std::string(order) + ".tif", mixedResolutionFax(standardFirst));
         // The page on screen must not decide: show the other one while printing.
         ASSERT_TRUE(Frame()->ExecuteCommand(ID_PAGE_NEXT));
-        const std::string pdf = PrintOn(std::string(order) + ".pdf", QPageSize::Letter, 0);
-        ASSERT_EQ(sheetCount(pdf), 2);
         const Inches expected[] = {standardFirst ? standard : fine,
                                    standardFirst ? fine : standard};
-        for (int sheet = 1; sheet <= 2; ++sheet) {
-            const Inches printed = inkInches(pdf, sheet);
-            std::printf("[ printed ] %s page %d on Letter: %.3f x %.3f in\n", order, sheet,
-                        printed.width, printed.height);
-            EXPECT_NEAR(printed.width, expected[sheet - 1].width, 0.02) << "sheet " << sheet;
-            EXPECT_NEAR(printed.height, expected[sheet - 1].height, 0.02) << "sheet " << sheet;
+        for (const auto &[paper, name] :
+             {std::pair{QPageSize::Letter, "Letter"}, std::pair{QPageSize::A4, "A4"}}) {
+            const std::string pdf = PrintOn(std::string(order) + name + ".pdf", paper, 0);
+            ASSERT_EQ(sheetCount(pdf), 2);
+            for (int sheet = 1; sheet <= 2; ++sheet) {
+                const Inches printed = inkInches(pdf, sheet);
+                std::printf("[ printed ] %s page %d on %s: %.3f x %.3f in\n", order, sheet, name,
+                            printed.width, printed.height);
+                EXPECT_NEAR(printed.width, expected[sheet - 1].width, 0.02)
+                    << name << " sheet " << sheet;
+                EXPECT_NEAR(printed.height, expected[sheet - 1].height, 0.02)
+                    << name << " sheet " << sheet;
+            }
         }
         Close();
     }
