@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -81,6 +82,16 @@ std::uint32_t CPageBitmap::AllocateBlock(CSize size, unsigned flags)
     m_pPixels = pixels;
     m_size = size;
     return IMG_OK;
+}
+
+void CPageBitmap::Swap(CPageBitmap &other)
+{
+    std::swap(m_size, other.m_size);
+    std::swap(m_resolution, other.m_resolution);
+    std::swap(m_pPixels, other.m_pPixels);
+    std::swap(m_pDib, other.m_pDib);
+    std::swap(m_nAccessCount, other.m_nAccessCount);
+    std::swap(m_nPageCount, other.m_nPageCount);
 }
 
 std::uint32_t CPageBitmap::CopyFrom(CPageBitmap &source)

@@ -30,10 +30,14 @@ public:
     // Builds the 8-bit grey DIB from the pixels; 5 without pixels.
     std::uint32_t MakeDib();
 
+    // Exchanges everything the two pages hold; neither may have its pixels acquired.
+    void Swap(CPageBitmap &other);
+
     BYTE *AcquirePixels();
     std::uint32_t ReleasePixels();
 
-    // Reads one page (0-based) of a fax file; the resolution is the first page's.
+    // Reads one page (0-based) of a fax file with that page's resolution (200 x 200
+    // when it gives none usable).
     std::uint32_t LoadPage(const CString &path, std::int32_t page);
     std::uint32_t ReadPage(DataSource *source, std::int32_t page);
     // Whether the file has pages past the most a page count holds (65535); false also
@@ -46,14 +50,20 @@ public:
                        std::int32_t unit);
     // Every row twice; the page count becomes 0, the resolution stays.
     std::uint32_t DoubleRows();
-    // Normal-mode faxes (98 dpi vertically) get their rows doubled before display so
-    // they show with the aspect of fine-mode pages; only the vertical value counts.
-    bool NeedsRowDoubling() const { return m_resolution.cy < 190; }
+    // Normal-mode faxes (204 x 98 dpi) get their rows doubled before display so they
+    // show with the aspect of fine-mode pages. Only pixels about twice as wide as high
+    // are doubled: a square-pixel page at 100 x 100 would show twice too tall.
+    bool NeedsRowDoubling() const
+    {
+        return m_resolution.cy < 190
+               && 2 * std::int64_t{m_resolution.cx} >= 3 * std::int64_t{m_resolution.cy};
+    }
     // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
     std::uint32_t Rotate(std::int32_t rotation);
     // Draws the DIB at the origin, ShownSize() logical units large; 5 without a DIB.
     std::uint32_t Draw(CDC *pDC);
-    // Packed 1-bit rows (bit 0 black) and their two-colour DIB, for printing.
+    // Packed 1-bit rows (bit 0 black) and their two-colour DIB, for printing, with
+    // the page's resolution as LoadPage reads it.
     std::uint32_t LoadPrintPage(const CString &path, std::int32_t page);
     // Reduces source into this page at width x height: grey box means when smooth,
     // else black wherever the box holds a black pixel. 5 for an enlargement, a zero
@@ -81,6 +91,8 @@ public:
 private:
     CSize m_shownSize;
 
+    // Resets the resolution, then takes the page's own from the file.
+    void ReadResolution(DataSource *source, std::int32_t page);
     // Allocate with the heap's flags: GMEM_FIXED alone for callers that write every
     // byte themselves.
     std::uint32_t AllocateBlock(CSize size, unsigned flags);

@@ -69,25 +69,27 @@ std::uint32_t CPageBitmap::LoadPage(const CString &path, std::int32_t page)
     return ReadPage(source.get(), page);
 }
 
+void CPageBitmap::ReadResolution(DataSource *source, std::int32_t page)
+{
+    SetResolution(0, 0, 0, 0);
+    TiffResolution resolution{0, 0, 0};
+    // Fax machines switch resolution between pages: take this page's own, not the
+    // first page's.
+    if (imgGetTiffPageResolution(source, page, &resolution))
+        SetResolution(KIND_TIFF, static_cast<std::uint32_t>(resolution.xResolution),
+                      static_cast<std::uint32_t>(resolution.yResolution), resolution.unit);
+}
+
 std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
 {
     Free();
-    SetResolution(0, 0, 0, 0);
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::int32_t bitsPerPixel = 0;
-    TiffResolution resolution{0, 0, 0};
-    // Describes the first page whatever page is read: every page of a file shows
-    // with the first page's resolution.
-    imgGetTiffInfo(source, &width, &height, &bitsPerPixel, &resolution);
-    SetResolution(KIND_TIFF, static_cast<std::uint32_t>(resolution.xResolution),
-                  static_cast<std::uint32_t>(resolution.yResolution), resolution.unit);
-
+    ReadResolution(source, page);
     imgSeekSource(source, 0, 0);
     m_nPageCount = static_cast<std::int32_t>(imgTiffPageCount(source));
     imgSeekSource(source, 0, 0);
 
-    width = height = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
     BYTE *pixels = imgReadTiffPage8(source, &width, &height, page);
     std::uint32_t code = imgGetLastError();
     if (code == IMG_OK && !fitsSize(width, height))
@@ -120,12 +122,10 @@ std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)
     if (!source)
         return imgGetLastError();
 
+    ReadResolution(source.get(), page);
+    imgSeekSource(source.get(), 0, 0);
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::int32_t bitsPerPixel = 0;
-    imgGetTiffInfo(source.get(), &width, &height, &bitsPerPixel, nullptr);
-    imgSeekSource(source.get(), 0, 0);
-    width = height = 0;
     BYTE *bits = imgReadTiffPage1(source.get(), &width, &height, page);
     std::uint32_t code = imgGetLastError();
     source.reset();

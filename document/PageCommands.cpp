@@ -35,12 +35,18 @@ void CPagelotDoc::ChangePage(std::int32_t index)
     // toolbar state must not read a page that is not there.
     if (!HasPage() || index < 0 || index >= m_nPageCount)
         return;
+    // The shown page is held aside until the new one is rendered: a change that stops
+    // early must leave the page held, its number and the panes on the same page.
+    CPageBitmap shown;
+    shown.Swap(m_sourcePage);
     if (!ReadSourcePage(index, nullptr))
         return;
 
     // Only a half turn is carried to the new page, so the fits never swap the sides.
-    if (!RenderZoom(ZoomModeInfoOf(m_nZoomMode), Rotation::None))
+    if (!RenderZoom(ZoomModeInfoOf(m_nZoomMode), Rotation::None)) {
+        m_sourcePage.Swap(shown);
         return;
+    }
 
     if (m_bUpsideDown)
         m_displayPage.Rotate(IMG_ROT_180);

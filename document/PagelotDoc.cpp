@@ -9,6 +9,7 @@
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -18,9 +19,13 @@ constexpr std::int32_t HALF_SIZE_SCREEN_WIDTH = 864;
 // Page counts stop here; a file with more pages is said so when it opens.
 constexpr std::int32_t MAX_PAGE_COUNT = 65535;
 
-void showReadError(std::uint32_t code)
+// The reason stays the error text as it is, on a line of its own below the file.
+void showReadError(const CString &path, std::int32_t index, std::uint32_t code)
 {
-    AfxMessageBox(ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
+    const CString where = QStringLiteral("Cannot read page %1 of %2:")
+                              .arg(index + 1)
+                              .arg(QDir::toNativeSeparators(path));
+    AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }
 
 const QString kTipsSection = QStringLiteral("Settings");
@@ -92,7 +97,7 @@ bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
 {
     const std::uint32_t code = m_sourcePage.LoadPage(m_strPath, index);
     if (code != 0) {
-        showReadError(code);
+        showReadError(m_strPath, index, code);
         return false;
     }
     // Taken before row doubling, which starts the page afresh.
@@ -106,13 +111,16 @@ bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
 void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
 {
     const CString shownPath = m_strPath;
+    const CSize shownResolution = m_sourcePage.m_resolution;
     m_strPath = path;
     std::int32_t nPageCount = 0;
     if (!ReadSourcePage(0, &nPageCount)) {
-        // The previous page stays on screen: keep reading and printing from its file, not
-        // from the one that just failed.
-        if (HasPage())
+        // The previous page stays on screen: keep reading and printing from its file, and
+        // with its resolution, not the one that just failed.
+        if (HasPage()) {
             m_strPath = shownPath;
+            m_sourcePage.m_resolution = shownResolution;
+        }
         return;
     }
 
@@ -158,9 +166,12 @@ BOOL CPagelotDoc::OnOpenDocument(const CString &pathName)
 
 void CPagelotDoc::OnFileOpen()
 {
+    // Faxes come as .tif and .tiff in any letter case.
     CFileDialog dialog(TRUE, {}, {}, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                       QStringLiteral("TIFF Files (*.tif)|*.tif||"));
+                       QStringLiteral("TIFF Files (*.tif)|*.tif;*.tiff|All Files (*)|*||"));
     dialog.m_ofn.lpstrTitle = QStringLiteral("Open Fax Document");
+    dialog.m_ofn.lpstrInitialDir =
+        HasPage() ? QFileInfo(m_strPath).absolutePath() : QDir::currentPath();
     if (dialog.DoModal() != IDOK)
         return;
     LoadFaxFile(dialog.GetPathName(), TRUE);

@@ -39,37 +39,37 @@ CString CFileDialog::GetFileExt() const { return QFileInfo(m_ofn.lpstrFile).suff
 
 QStringList CFileDialog::QtNameFilters(const CString &filter)
 {
+    // Each letter as a set of both cases: the platform matches patterns case-sensitively.
+    const auto anyCase = [](const QString &pattern) {
+        QString result;
+        for (const QChar c : pattern) {
+            if (c.toLower() != c.toUpper())
+                result += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+            else
+                result += c;
+        }
+        return result;
+    };
     QStringList nameFilters;
     const QStringList fields = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-        QString name = fields.at(i).trimmed();
+        const QString name = fields.at(i).trimmed();
         if (name.isEmpty())
             break;
         QStringList patterns;
-        for (const QString &pattern :
-             fields.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString trimmed = pattern.trimmed();
-            patterns << trimmed;
-            if (trimmed.toUpper() != trimmed)
-                patterns << trimmed.toUpper();
-        }
-        // Qt reads the patterns from the parentheses at the end of the name.
-        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
-        if (open > 0 && name.endsWith(QLatin1Char(')')))
-            name = name.left(open).trimmed();
+        for (const QString &pattern : fields.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << anyCase(pattern.trimmed());
+        // Qt takes the patterns from the last parentheses and, with the details hidden,
+        // shows what comes before them: the name as the caller wrote it.
         nameFilters << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
                            + QLatin1Char(')');
     }
     return nameFilters;
 }
 
-INT_PTR CFileDialog::DoModal()
+void CFileDialog::SetUpDialog(QFileDialog &dialog) const
 {
-    if (g_fileDialogHook)
-        return runFileDialogHook(*this);
-
-    QWidget *parent = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
-    QFileDialog dialog(parent, m_ofn.lpstrTitle);
+    dialog.setWindowTitle(m_ofn.lpstrTitle);
     dialog.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     if (m_bOpenFileDialog)
         dialog.setFileMode((m_ofn.Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
@@ -79,15 +79,28 @@ INT_PTR CFileDialog::DoModal()
     if (m_ofn.Flags & OFN_READONLY)
         dialog.setOption(QFileDialog::ReadOnly);
     const QStringList nameFilters = QtNameFilters(m_ofn.lpstrFilter);
-    if (!nameFilters.isEmpty())
+    if (!nameFilters.isEmpty()) {
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilters(nameFilters);
+    }
     QString defExt = m_ofn.lpstrDefExt;
     if (defExt.startsWith(QLatin1Char('.')))
         defExt.remove(0, 1);
     dialog.setDefaultSuffix(defExt);
+    if (!m_ofn.lpstrInitialDir.isEmpty())
+        dialog.setDirectory(m_ofn.lpstrInitialDir);
     if (!m_ofn.lpstrFile.isEmpty())
         dialog.selectFile(m_ofn.lpstrFile);
+}
 
+INT_PTR CFileDialog::DoModal()
+{
+    if (g_fileDialogHook)
+        return runFileDialogHook(*this);
+
+    QWidget *parent = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
+    QFileDialog dialog(parent);
+    SetUpDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return IDCANCEL;
     m_ofn.lpstrFile = dialog.selectedFiles().constFirst();

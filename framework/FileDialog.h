@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 constexpr DWORD OFN_READONLY = 0x00000001;
@@ -25,6 +26,8 @@ public:
         CString lpstrDefExt;
         CString lpstrFilter;
         CString lpstrFile;
+        // The folder the dialog starts in; empty: the toolkit's choice.
+        CString lpstrInitialDir;
     };
 
     explicit CFileDialog(BOOL bOpenFileDialog, const CString &defExt = {},
@@ -35,14 +38,17 @@ public:
 
     // IDOK when the user chose a file, else IDCANCEL.
     virtual INT_PTR DoModal();
+    // Gives a Qt dialog what DoModal shows: title, mode, filters, folder and file.
+    void SetUpDialog(QFileDialog &dialog) const;
 
     CString GetPathName() const { return m_ofn.lpstrFile; }
     CString GetFileName() const;
     CString GetFileExt() const;
     BOOL IsOpenFileDialog() const { return m_bOpenFileDialog; }
 
-    // "TIFF Files (*.tif)|*.tif||" -> {"TIFF Files (*.tif *.TIF)"}; patterns are matched
-    // in either letter case, as users' faxes come as .tif and .TIF alike.
+    // "TIFF Files (*.tif)|*.tif;*.tiff||" -> {"TIFF Files (*.tif) (*.[tT][iI][fF] ...)"}:
+    // the patterns in any letter case, as faxes come as .tif, .TIF and .Tiff alike, after
+    // the name as written, which the dialog shows alone (details hidden).
     static QStringList QtNameFilters(const CString &filter);
 
     // Public as in the framework: callers set the title here before DoModal.

@@ -43,7 +43,13 @@ QAction *CFrameWnd::GetCommandAction(UINT nID)
         action->setToolTip(text);
     action->setIcon(AfxLoadIcon(nID));
     action->setIconVisibleInMenu(false);
-    connect(action, &QAction::triggered, this, [this, nID] {
+    connect(action, &QAction::triggered, this, [this, nID, action] {
+        // Shortcuts fire whatever the action showed when the state last changed: ask the
+        // update rule now, so no route runs a command its rule disables.
+        CActionCmdUI state(nID, action);
+        state.DoUpdate(this, TRUE);
+        if (!state.m_bEnabled)
+            return;
         OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
         // A command may change what the bars show: bring them up to date at once.
         OnIdleUpdateCmdUI();
@@ -135,19 +141,24 @@ void CFrameWnd::InitialUpdateFrame(CDocument *pDoc, BOOL bMakeVisible)
         pView->OnInitialUpdate();
     OnUpdateFrameTitle(pDoc != nullptr);
     if (bMakeVisible) {
-        // A new main window takes most of the screen, as the platform's default size does.
-        if (!isVisible()) {
-            if (QScreen *screen = QGuiApplication::primaryScreen()) {
-                const QRect area = screen->availableGeometry();
-                resize(area.width() * 3 / 4, area.height() * 3 / 4);
-                move(area.topLeft() + QPoint(area.width() / 16, area.height() / 16));
-            }
-        }
-        show();
+        ActivateFrame();
         if (CView *pView = GetActiveView())
             pView->setFocus();
     }
     OnIdleUpdateCmdUI();
+}
+
+void CFrameWnd::ActivateFrame()
+{
+    // A new main window takes most of the screen, as the platform's default size does.
+    if (!isVisible()) {
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            resize(area.width() * 3 / 4, area.height() * 3 / 4);
+            move(area.topLeft() + QPoint(area.width() / 16, area.height() / 16));
+        }
+    }
+    show();
 }
 
 void CFrameWnd::EnableDocking(DWORD)
@@ -199,9 +210,13 @@ void CFrameWnd::OnIdleUpdateCmdUI()
     if (m_bInIdleUpdate)
         return;
     m_bInIdleUpdate = true;
-    for (CToolBar *pBar : findChildren<CToolBar *>())
-        if (!pBar->isHidden())
-            AfxUpdateActions(this, pBar->actions());
+    // Every command action, not only those on a visible bar: shortcuts act on the same
+    // actions when the toolbar is hidden.
+    QList<QAction *> actions;
+    actions.reserve(qsizetype(m_commandActions.size()));
+    for (const auto &[nID, pAction] : m_commandActions)
+        actions << pAction;
+    AfxUpdateActions(this, actions);
     if (auto *pStatusBar = findChild<CStatusBar *>(); pStatusBar && !pStatusBar->isHidden())
         pStatusBar->OnUpdateCmdUI(this, FALSE);
     m_bInIdleUpdate = false;

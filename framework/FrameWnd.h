@@ -49,6 +49,8 @@ public:
     BOOL LoadFrame(UINT nIDResource, CCreateContext *pContext = nullptr);
     // Sends the view its initial update, titles the frame and shows it.
     void InitialUpdateFrame(CDocument *pDoc, BOOL bMakeVisible);
+    // Shows the frame, at most of the screen when it was hidden.
+    void ActivateFrame();
 
     // The one action of command nID shared by menu, toolbar and shortcuts; made on first
     // use with its prompt as status tip and its tooltip from the string table.

@@ -3,7 +3,10 @@
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 
@@ -56,6 +59,7 @@ int resultOf(int button)
 int showMessageBox(const CString &text, const CString &caption, UINT nType)
 {
     QMessageBox box(qtIcon(nType), caption, text, qtButtons(nType), AfxGetMainWnd());
+    AfxWidenForCaption(box);
     return resultOf(box.exec());
 }
 
@@ -75,10 +79,30 @@ int AfxMessageBox(const CString &text, UINT nType, UINT)
             break;
         }
     }
+    // A box at start-up (a file named on the command line that cannot be read) belongs
+    // over the main window, not on an empty screen before it.
+    if (CFrameWnd *pFrame = AfxGetMainWnd();
+        pFrame && !pFrame->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        pFrame->ActivateFrame();
     const CString caption = AfxGetAppName();
     if (g_messageBoxHook)
         return g_messageBoxHook(text, caption, nType);
     return showMessageBox(text, caption, nType);
+}
+
+void AfxWidenForCaption(QMessageBox &box)
+{
+    // QMessageBox sizes itself to its text, but the title bar also holds the window's icon
+    // and buttons, and window managers draw titles larger and bold.
+    constexpr int TITLE_BAR_ROOM = 160;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    if (titleFont.pointSizeF() > 0)
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TITLE_BAR_ROOM;
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook)

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QMessageBox;
+
 // Buttons
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;
@@ -37,3 +39,6 @@ int AfxMessageBox(const CString &text, UINT nType = MB_OK, UINT nIDHelp = 0);
 // in, and returns the button. An empty hook restores the real box. Returns the previous hook.
 using MessageBoxHook = std::function<int(const CString &text, const CString &caption, UINT nType)>;
 MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook);
+
+// Makes the box at least wide enough that the window manager shows its whole caption.
+void AfxWidenForCaption(QMessageBox &box);

@@ -66,6 +66,22 @@ std::int32_t wholeResolution(float value)
     return static_cast<std::int32_t>(value);
 }
 
+// The resolution tags of the current directory; zeros for what it does not give.
+TiffResolution resolutionOf(TIFF *tiff)
+{
+    TiffResolution found{0, 0, 0};
+    std::uint16_t unit = 0;
+    if (TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit))
+        found.unit = unit;
+    float x = 0.0f;
+    float y = 0.0f;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x))
+        found.xResolution = wholeResolution(x);
+    if (TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y))
+        found.yResolution = wholeResolution(y);
+    return found;
+}
+
 // Selects the page on an open handle and checks that it is a bilevel page in strips
 // that we can place row by row.
 std::uint32_t checkPage(TIFF *tiff, std::int32_t page, std::uint32_t *width, std::uint32_t *height,
@@ -289,15 +305,7 @@ std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint3
             if (TiffPtr tiff{openTiffOnSource(source, "r")}) {
                 TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, width);
                 TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, height);
-                std::uint16_t unit = 0;
-                if (TIFFGetField(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit))
-                    found.unit = unit;
-                float x = 0.0f;
-                float y = 0.0f;
-                if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &x))
-                    found.xResolution = wholeResolution(x);
-                if (TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &y))
-                    found.yResolution = wholeResolution(y);
+                found = resolutionOf(tiff.get());
                 std::uint16_t samples = 1;
                 std::uint16_t bits = 1;
                 if (!TIFFGetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples))
@@ -313,6 +321,34 @@ std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint3
             if (resolution)
                 *resolution = found;
             return result;
+        });
+}
+
+std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
+                                      TiffResolution *resolution)
+{
+    return runFramedOnSource<std::int32_t>(
+        handle, [&](SourceRef &source, std::uint32_t &status) -> std::int32_t {
+            if (!resolution) {
+                status = IMG_ERR_BAD_PARAM;
+                return 0;
+            }
+            *resolution = TiffResolution{0, 0, 0};
+            if (page < 0) {
+                status = IMG_ERR_BAD_PARAM;
+                return 0;
+            }
+            TiffPtr tiff(openTiffOnSource(source, "r"));
+            if (!tiff) {
+                status = IMG_ERR_INVALID_TIFF;
+                return 0;
+            }
+            if (!TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(page))) {
+                status = IMG_ERR_BAD_PARAM;
+                return 0;
+            }
+            *resolution = resolutionOf(tiff.get());
+            return 1;
         });
 }
 

@@ -3,6 +3,9 @@
 #include "framework/Brush.h"
 #include "framework/ScrollView.h"
 
+#include <cstdint>
+#include <vector>
+
 class CPagelotDoc;
 
 // The viewer's only view: the document's shown page at the top-left of the scrolled area,
@@ -30,12 +33,23 @@ public:
 
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
-    // Printing: one fax page per sheet, read again from the file and sized by the shown
-    // page's resolution, whatever the screen's zoom, turn or smoothing.
+    // Printing: one fax page per sheet, read again from the file and sized by its own
+    // resolution, whatever the screen's zoom, turn or smoothing; reduced only when it
+    // would not fit the printable area. Pages that cannot be read print blank and are
+    // named in one message when the job (not a preview) ends.
     BOOL OnPreparePrinting(CPrintInfo *pInfo) override;
     void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo) override;
     void OnPrint(CDC *pDC, CPrintInfo *pInfo) override;
     void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo) override;
+
+    struct PrintFailure
+    {
+        UINT nPage;
+        std::uint32_t code;
+    };
+    // "Page 2 of fax.tif was not printed:" and the error text on its own line, one
+    // paragraph per reason.
+    static CString PrintFailureText(const CString &file, const std::vector<PrintFailure> &failures);
 
 protected:
     // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Other keys go
@@ -46,4 +60,5 @@ protected:
     void MapPrintCommands();
 
     CBrush m_brushBackground;
+    std::vector<PrintFailure> m_printFailures;
 };

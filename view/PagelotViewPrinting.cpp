@@ -1,9 +1,13 @@
 #include "view/PagelotView.h"
 
+#include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
+#include "framework/MessageBox.h"
 #include "framework/Printing.h"
 #include "resources/Resource.h"
+
+#include <QFileInfo>
 
 #include <cmath>
 #include <limits>
@@ -25,6 +29,52 @@ CSize printWindowExtent(CSize resolution)
     return CSize(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
 }
 
+struct PrintMapping
+{
+    CSize window;
+    CSize viewport;
+};
+
+// The page at its printed size when that fits the printable area; otherwise reduced,
+// keeping its proportions, just enough to fit, so nothing of a long page is lost.
+PrintMapping fitPrintMapping(CSize page, CSize extent, CSize dpi, CSize printable)
+{
+    const PrintMapping asIs{extent, dpi};
+    const std::int64_t across = std::int64_t{page.cx} * dpi.cx;
+    const std::int64_t down = std::int64_t{page.cy} * dpi.cy;
+    if (printable.cx <= 0 || printable.cy <= 0
+        || (across <= std::int64_t{printable.cx} * extent.cx
+            && down <= std::int64_t{printable.cy} * extent.cy))
+        return asIs;
+    const double width = double(across) / extent.cx;
+    const double height = double(down) / extent.cy;
+    const double scale = std::min(printable.cx / width, printable.cy / height);
+    const auto fitted = [](double size, std::int32_t limit) {
+        return std::clamp(static_cast<std::int32_t>(std::floor(size)), 1, limit);
+    };
+    return {page, CSize(fitted(width * scale, printable.cx), fitted(height * scale, printable.cy))};
+}
+
+// "2, 4-6, 9": the pages in the order printed, runs of neighbours joined.
+CString pageList(const std::vector<UINT> &pages)
+{
+    constexpr std::size_t MAX_RUNS = 20;
+    QStringList runs;
+    for (std::size_t i = 0; i < pages.size();) {
+        std::size_t end = i;
+        while (end + 1 < pages.size() && pages[end + 1] == pages[end] + 1)
+            ++end;
+        if (runs.size() == MAX_RUNS) {
+            runs << QStringLiteral("...");
+            break;
+        }
+        runs << (end == i ? QString::number(pages[i])
+                          : QStringLiteral("%1-%2").arg(pages[i]).arg(pages[end]));
+        i = end + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 void CPagelotView::MapPrintCommands()
@@ -41,12 +91,42 @@ BOOL CPagelotView::OnPreparePrinting(CPrintInfo *pInfo)
     return DoPreparePrinting(pInfo);
 }
 
-void CPagelotView::OnBeginPrinting(CDC *, CPrintInfo *) {}
+void CPagelotView::OnBeginPrinting(CDC *, CPrintInfo *) { m_printFailures.clear(); }
 
-void CPagelotView::OnEndPrinting(CDC *, CPrintInfo *) {}
+void CPagelotView::OnEndPrinting(CDC *, CPrintInfo *pInfo)
+{
+    // The preview repaints its sheets at will; only a job on paper reports.
+    if (m_printFailures.empty() || (pInfo && pInfo->m_bPreview))
+        return;
+    CPagelotDoc *pDoc = GetDocument();
+    const CString file = pDoc ? QFileInfo(pDoc->GetPath()).fileName() : CString();
+    AfxMessageBox(PrintFailureText(file, m_printFailures), MB_OK | MB_ICONEXCLAMATION);
+    m_printFailures.clear();
+}
 
-// Every failure leaves the sheet blank and says nothing: the loop goes on with the
-// next page.
+CString CPagelotView::PrintFailureText(const CString &file,
+                                       const std::vector<PrintFailure> &failures)
+{
+    // One paragraph per reason, in the order the reasons first came up.
+    std::vector<std::uint32_t> codes;
+    for (const PrintFailure &failure : failures)
+        if (std::find(codes.begin(), codes.end(), failure.code) == codes.end())
+            codes.push_back(failure.code);
+    QStringList paragraphs;
+    for (const std::uint32_t code : codes) {
+        std::vector<UINT> pages;
+        for (const PrintFailure &failure : failures)
+            if (failure.code == code)
+                pages.push_back(failure.nPage);
+        const CString what = pages.size() == 1 ? QStringLiteral("Page %1 of %2 was not printed:")
+                                               : QStringLiteral("Pages %1 of %2 were not printed:");
+        paragraphs << what.arg(pageList(pages), file) + QLatin1Char('\n') + ImagingErrorText(code);
+    }
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
+// A page that cannot be read or drawn leaves its sheet blank; the loop goes on with the
+// next page, and the pages that could not be read are reported when the job ends.
 void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
 {
     CPagelotDoc *pDoc = GetDocument();
@@ -54,21 +134,25 @@ void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
         return;
     CPageBitmap &page = pDoc->GetPrintPage();
     const auto index = static_cast<std::int32_t>(pInfo->m_nCurPage) - 1;
-    if (page.LoadPrintPage(pDoc->GetPath(), index) != 0)
+    if (const std::uint32_t code = page.LoadPrintPage(pDoc->GetPath(), index); code != 0) {
+        if (!pInfo->m_bPreview)
+            m_printFailures.push_back({pInfo->m_nCurPage, code});
         return;
+    }
 
-    // The shown page's resolution maps every printed page: a file's pages share the
-    // resolution of its first page.
-    const CSize extent = printWindowExtent(pDoc->GetSourcePage().m_resolution);
+    // Each page by its own resolution: fax machines switch between normal and fine
+    // mode within one call.
+    CSize extent = printWindowExtent(page.m_resolution);
     if (extent.cx == 0)
+        extent = printWindowExtent(CSize(200, 200));
+    const CSize dpi(pDC->GetDeviceCaps(LOGPIXELSX), pDC->GetDeviceCaps(LOGPIXELSY));
+    if (dpi.cx <= 0 || dpi.cy <= 0)
         return;
-    const int dpiX = pDC->GetDeviceCaps(LOGPIXELSX);
-    const int dpiY = pDC->GetDeviceCaps(LOGPIXELSY);
-    if (dpiX <= 0 || dpiY <= 0)
-        return;
+    const CSize printable(pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(VERTRES));
+    const PrintMapping mapping = fitPrintMapping(page.m_size, extent, dpi, printable);
     pDC->SetMapMode(MM_ANISOTROPIC);
-    pDC->SetWindowExt(extent);
-    pDC->SetViewportExt(dpiX, dpiY);
+    pDC->SetWindowExt(mapping.window);
+    pDC->SetViewportExt(mapping.viewport);
     if (pDC->GetDeviceCaps(RASTERCAPS) & RC_STRETCHDIB)
         page.Draw(pDC);
 }

@@ -68,15 +68,17 @@ head -c 200 "$fax" >"$work/cut.tif"
 pid=$!
 box=""
 for _ in $(seq 1 150); do
-    # The frame, still hidden, has the same title: the box is the one on screen.
+    # The box comes up over the frame, which is shown first; both are titled "Fax Viewer".
+    shown=0
     for id in $(xwininfo -root -tree | grep -F '"Fax Viewer"' | awk '{print $1}' || true); do
-        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && box="$id"
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' && { box="$id"; shown=$((shown + 1)); }
     done
-    [[ -n "$box" ]] && break
+    [[ $shown -ge 2 ]] && break
+    box=""
     kill -0 "$pid" 2>/dev/null || { echo "pagelot ended before its error box"; cat "$work/cut.log"; exit 1; }
     sleep 0.1
 done
-[[ -n "$box" ]] || { echo "no error box for a cut file"; xwininfo -root -tree; exit 1; }
+[[ -n "$box" ]] || { echo "no error box over the main window for a cut file"; xwininfo -root -tree; exit 1; }
 kill -TERM "$pid"
 for _ in $(seq 1 50); do
     kill -0 "$pid" 2>/dev/null || break

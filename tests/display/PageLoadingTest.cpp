@@ -48,7 +48,9 @@ TEST(PageLoading, ReadsGreyLevelsResolutionAndPageCount)
     }
 }
 
-TEST(PageLoading, ResolutionDecidesRowDoubling)
+// Rows are doubled only where pixels are about twice as wide as high and the vertical
+// resolution is below 190: square pixels at any resolution stay as they are.
+TEST(PageLoading, PixelShapeAndVerticalResolutionDecideRowDoubling)
 {
     struct Row
     {
@@ -64,9 +66,16 @@ TEST(PageLoading, ResolutionDecidesRowDoubling)
         {0, 0, ResolutionUnit::Absent, CSize(200, 200), false},
         {204, 98, ResolutionUnit::None, CSize(200, 200), false},
         {0, 0, ResolutionUnit::Inch, CSize(200, 200), false},
-        {100, 100, ResolutionUnit::Inch, CSize(100, 100), true},
-        {204, 190, ResolutionUnit::Inch, CSize(204, 190), false},
-        {204, 189.9, ResolutionUnit::Inch, CSize(204, 189), true},
+        {200, 100, ResolutionUnit::Inch, CSize(200, 100), true},
+        {80, 38.5, ResolutionUnit::Centimetre, CSize(203, 96), true},
+        {204, 196, ResolutionUnit::Inch, CSize(204, 196), false},
+        {100, 100, ResolutionUnit::Inch, CSize(100, 100), false},
+        {25, 25, ResolutionUnit::Centimetre, CSize(63, 63), false},
+        {204, 189.9, ResolutionUnit::Inch, CSize(204, 189), false},
+        {300, 190, ResolutionUnit::Inch, CSize(300, 190), false},
+        {300, 189.9, ResolutionUnit::Inch, CSize(300, 189), true},
+        {150, 100, ResolutionUnit::Inch, CSize(150, 100), true},
+        {149, 100, ResolutionUnit::Inch, CSize(149, 100), false},
     };
     TempDir dir;
     for (const Row &row : rows) {
@@ -107,17 +116,40 @@ TEST(PageLoading, NormalModePageIsDoubledThenHalved)
     EXPECT_EQ(shown.m_size, CSize(864, 1100));
 }
 
-TEST(PageLoading, EveryPageTakesTheFirstPagesResolution)
+// Fax machines switch resolution between pages: each page, shown or printed, carries
+// its own, in either order, and one without tags reads 200 x 200 after a page with them.
+TEST(PageLoading, EachPageKeepsItsOwnResolution)
 {
     TempDir dir;
-    const std::string path = dir.file("mixed.tif");
-    ASSERT_TRUE(writeFaxTiff(path, {FaxPage{makePatternImage(30, 8), 204, 98},
-                                    FaxPage{makePatternImage(30, 16), 204, 196}}));
-    CPageBitmap page;
-    ASSERT_EQ(page.LoadPage(qpath(path), 1), IMG_OK);
-    EXPECT_EQ(page.m_size, CSize(30, 16));
-    EXPECT_EQ(page.m_resolution, CSize(204, 98));
-    EXPECT_TRUE(page.NeedsRowDoubling());
+    const FaxPage standard{makePatternImage(30, 8), 204, 98};
+    const FaxPage fine{makePatternImage(30, 16), 204, 196};
+    const FaxPage bare{makePatternImage(30, 12), 0, 0, ResolutionUnit::Absent};
+    const struct
+    {
+        const char *name;
+        std::vector<FaxPage> pages;
+    } files[] = {{"standard-fine.tif", {standard, fine, bare}},
+                 {"fine-standard.tif", {fine, standard, bare}}};
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string path = dir.file(file.name);
+        ASSERT_TRUE(writeFaxTiff(path, file.pages));
+        CPageBitmap page;
+        CPageBitmap print;
+        for (const std::int32_t index : {1, 0, 2, 1}) {
+            SCOPED_TRACE(index);
+            const FaxPage &fax = file.pages[std::size_t(index)];
+            const CSize expected = fax.unit == ResolutionUnit::Absent
+                                       ? CSize(200, 200)
+                                       : CSize(int(fax.xResolution), int(fax.yResolution));
+            ASSERT_EQ(page.LoadPage(qpath(path), index), IMG_OK);
+            EXPECT_EQ(page.m_size, CSize(30, int(fax.image.height)));
+            EXPECT_EQ(page.m_resolution, expected);
+            EXPECT_EQ(page.NeedsRowDoubling(), expected.cy == 98);
+            ASSERT_EQ(print.LoadPrintPage(qpath(path), index), IMG_OK);
+            EXPECT_EQ(print.m_resolution, expected);
+        }
+    }
 }
 
 TEST(PageLoading, FailedLoadsLeaveThePageEmpty)
@@ -178,7 +210,7 @@ TEST(PageLoading, PrintPageInvertsEveryByteOfEveryRow)
         b = static_cast<std::uint8_t>(~b);
     EXPECT_EQ(Bytes(page.m_pPixels, page.m_pPixels + want.size()), want);
     EXPECT_EQ(page.m_nPageCount, 0);
-    EXPECT_EQ(page.m_resolution, CSize(200, 200));
+    EXPECT_EQ(page.m_resolution, CSize(204, 98));
     EXPECT_EQ(page.m_nAccessCount, 0);
 
     const BITMAPINFOHEADER *dib = page.m_pDib;

@@ -114,7 +114,7 @@ TEST_F(FileOpening, DialogAsksForTiffFilesThatExist)
     });
     Command(ID_FILE_OPEN);
     EXPECT_EQ(title, QStringLiteral("Open Fax Document"));
-    EXPECT_EQ(filter, QStringLiteral("TIFF Files (*.tif)|*.tif||"));
+    EXPECT_EQ(filter, QStringLiteral("TIFF Files (*.tif)|*.tif;*.tiff|All Files (*)|*||"));
     EXPECT_EQ(flags, 4100u);
 }
 
@@ -132,7 +132,8 @@ TEST_F(FileOpening, UnreadableFileShowsItsErrorOnceAndZeroPanes)
 
     ASSERT_EQ(m_messages.size(), 1u);
     CPageBitmap probe;
-    EXPECT_EQ(m_messages[0].text, ImagingErrorText(probe.LoadPage(qpath(faxFiles().garbage), 0)));
+    EXPECT_EQ(m_messages[0].text.section(u'\n', 1),
+              ImagingErrorText(probe.LoadPage(qpath(faxFiles().garbage), 0)));
     EXPECT_FALSE(m_messages[0].text.isEmpty());
     EXPECT_EQ(m_messages[0].caption, QStringLiteral("Fax Viewer"));
     EXPECT_EQ(m_messages[0].nType, MB_OK | MB_ICONEXCLAMATION);

@@ -74,11 +74,11 @@ TEST(FileDialogSeam, FrameworkFilterBecomesQtNameFilters)
         QStringList expected;
     };
     const Row rows[] = {
-        {"TIFF Files (*.tif)|*.tif||", {"TIFF Files (*.tif *.TIF)"}},
+        {"TIFF Files (*.tif)|*.tif||", {"TIFF Files (*.tif) (*.[tT][iI][fF])"}},
         {"Faxes|*.tif;*.tiff|All Files (*.*)|*.*||",
-         {"Faxes (*.tif *.TIF *.tiff *.TIFF)", "All Files (*.*)"}},
+         {"Faxes (*.[tT][iI][fF] *.[tT][iI][fF][fF])", "All Files (*.*) (*.*)"}},
         {"", {}},
-        {"Unterminated (*.g3)|*.g3", {"Unterminated (*.g3 *.G3)"}},
+        {"Unterminated (*.g3)|*.g3", {"Unterminated (*.g3) (*.[gG]3)"}},
     };
     for (const Row &row : rows)
         EXPECT_EQ(CFileDialog::QtNameFilters(QString::fromUtf8(row.filter)), row.expected)

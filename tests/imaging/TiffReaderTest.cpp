@@ -352,6 +352,68 @@ TEST(TiffPageInformation, NullResolutionRecordAndNonTiffData)
     EXPECT_EQ(readPage1(text, 0).code, IMG_ERR_FILE_OPEN);
 }
 
+// Fax machines switch between normal and fine mode within one call, so each page
+// carries its own resolution; one without tags gives zeros, not its neighbour's values.
+TEST(TiffPageInformation, EachPageHasItsOwnResolution)
+{
+    TempDir dir;
+    const std::string path = dir.file("mixed.tif");
+    ASSERT_TRUE(writeFaxTiff(
+        path, {FaxPage{makePatternImage(33, 12), 204.0, 98.0, ResolutionUnit::Inch},
+               FaxPage{makePatternImage(33, 24), 204.0, 196.0, ResolutionUnit::Inch},
+               FaxPage{makePatternImage(20, 9), 0.0, 0.0, ResolutionUnit::Absent},
+               FaxPage{makePatternImage(20, 9), 80.315, 38.5827, ResolutionUnit::Centimetre}}));
+    const TiffResolution expected[] = {{204, 98, 2}, {204, 196, 2}, {0, 0, 0}, {80, 38, 3}};
+    DataSource *source = imgOpenFileSource(path.c_str());
+    ASSERT_NE(source, nullptr);
+    // Read out of order: nothing of the previous call's page may carry over.
+    for (const std::int32_t page : {1, 0, 3, 2, 1}) {
+        SCOPED_TRACE(page);
+        ASSERT_EQ(imgSeekSource(source, 0, 0), 1);
+        TiffResolution resolution{-1, -1, -1};
+        EXPECT_EQ(imgGetTiffPageResolution(source, page, &resolution), 1);
+        EXPECT_EQ(imgGetLastError(), IMG_OK);
+        EXPECT_EQ(resolution.xResolution, expected[page].xResolution);
+        EXPECT_EQ(resolution.yResolution, expected[page].yResolution);
+        EXPECT_EQ(resolution.unit, expected[page].unit);
+    }
+
+    const struct
+    {
+        const char *name;
+        std::int32_t page;
+        bool record;
+        std::uint32_t code;
+    } refused[] = {
+        {"past the last page", 4, true, IMG_ERR_BAD_PARAM},
+        {"negative page", -1, true, IMG_ERR_BAD_PARAM},
+        {"no record", 0, false, IMG_ERR_BAD_PARAM},
+    };
+    for (const auto &row : refused) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(imgSeekSource(source, 0, 0), 1);
+        TiffResolution resolution{-1, -1, -1};
+        EXPECT_EQ(imgGetTiffPageResolution(source, row.page, row.record ? &resolution : nullptr),
+                  0);
+        EXPECT_EQ(imgGetLastError(), row.code);
+        if (row.record) {
+            EXPECT_EQ(resolution.xResolution + resolution.yResolution + resolution.unit, 0);
+        }
+    }
+    imgCloseSource(source);
+
+    const std::string text = dir.write("text.tif", "This is not a fax, only a text file.\n");
+    source = imgOpenFileSource(text.c_str());
+    ASSERT_NE(source, nullptr);
+    TiffResolution resolution{-1, -1, -1};
+    EXPECT_EQ(imgGetTiffPageResolution(source, 0, &resolution), 0);
+    EXPECT_EQ(imgGetLastError(), IMG_ERR_INVALID_TIFF);
+    EXPECT_EQ(resolution.xResolution, 0);
+    imgCloseSource(source);
+    EXPECT_EQ(imgGetTiffPageResolution(nullptr, 0, &resolution), 0);
+    EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
+}
+
 TEST(TiffDiagnostics, LibtiffMessagesGoToTheDebugOutputOnly)
 {
     DebugOutputCapture capture;

@@ -7,8 +7,6 @@
 
 #include <QImage>
 
-#include <limits>
-
 using namespace fixtures;
 
 namespace {
@@ -118,41 +116,56 @@ TEST_F(PrintTest, WindowExtentFollowsTheShownPagesResolution)
     }
 }
 
-// Every failure leaves its sheet blank, without a word to the user.
-TEST_F(PrintTest, SheetStaysBlankWithoutAPageResolutionOrStretching)
+// A sheet stays blank, without a word from the page itself, for a page the file does not
+// have or a printer that cannot stretch bitmaps.
+TEST_F(PrintTest, SheetStaysBlankWithoutAPageOrStretching)
 {
     const struct
     {
         const char *name;
-        CSize resolution; // of the shown page; 0: as read
         UINT page;
         int rasterCaps;
     } rows[] = {
-        {"page beyond the file", {}, 4, RC_STRETCHDIB},
-        {"page 0", {}, 0, RC_STRETCHDIB},
-        {"no horizontal resolution", {0, 196}, 1, RC_STRETCHDIB},
-        {"negative vertical resolution", {204, -196}, 1, RC_STRETCHDIB},
-        // The extent would not fit in a logical unit.
-        {"resolution past the extent's range",
-         {std::numeric_limits<std::int32_t>::max(), 196},
-         1,
-         RC_STRETCHDIB},
-        {"printer without RC_STRETCHDIB", {}, 1, RC_BITBLT | RC_STRETCHBLT},
+        {"page beyond the file", 4, RC_STRETCHDIB},
+        {"page 0", 0, RC_STRETCHDIB},
+        {"printer without RC_STRETCHDIB", 1, RC_BITBLT | RC_STRETCHBLT},
     };
     const std::string path = m_dir.file("three.tif");
     ASSERT_TRUE(writeFaxTiff(path, {blackPage(216, 211, 204, 196), blackPage(216, 211, 204, 196),
                                     blackPage(216, 211, 204, 196)}));
     ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
-    CPageBitmap &shown = Document()->GetSourcePage();
-    const CSize asRead = shown.m_resolution;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        shown.m_resolution = row.resolution.cx || row.resolution.cy ? row.resolution : asRead;
         QImage image = sheet(120, 60);
         EXPECT_TRUE(printOnto(View(), image, row.page, row.rasterCaps).ink.isEmpty());
     }
-    shown.m_resolution = asRead;
     QImage image = sheet(120, 60);
     EXPECT_EQ(printOnto(View(), image, 3).ink, QRect(0, 0, 120, 60));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+// The printed page's own resolution maps it, whatever the page on screen holds; a
+// resolution too large for a window extent counts as none: 200 x 200.
+TEST_F(PrintTest, PrintedPageIsMappedByItsOwnResolution)
+{
+    const std::string path = m_dir.file("two.tif");
+    ASSERT_TRUE(writeFaxTiff(
+        path, {blackPage(216, 211, 204, 196), blackPage(212, 216, 2147483520.0, 2147483520.0)}));
+    ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
+    CPageBitmap &shown = Document()->GetSourcePage();
+    const CSize asRead = shown.m_resolution;
+    const CSize shownResolutions[] = {{0, 196}, {204, -196}, {100, 100}, {204, 98}, asRead};
+    for (const CSize &resolution : shownResolutions) {
+        SCOPED_TRACE(testing::Message() << resolution.cx << " x " << resolution.cy);
+        shown.m_resolution = resolution;
+        for (const UINT page : {1u, 2u}) {
+            SCOPED_TRACE(page);
+            QImage image = sheet(120, 60);
+            const Printed printed = printOnto(View(), image, page);
+            EXPECT_EQ(printed.windowExt, page == 1 ? CSize(216, 211) : CSize(212, 216));
+            EXPECT_EQ(printed.ink, QRect(0, 0, 120, 60));
+        }
+    }
+    shown.m_resolution = asRead;
     EXPECT_TRUE(m_messages.empty());
 }

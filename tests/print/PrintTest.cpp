@@ -1,6 +1,7 @@
 #include "tests/print/PdfSheets.h"
 #include "tests/print/PrintTestFixture.h"
 
+#include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
 #include "framework/PrintPreview.h"
 #include "framework/Printing.h"
@@ -236,7 +237,8 @@ TEST_F(PrintTest, PageShownUpsideDownAndScrolledPrintsUprightFromTheCorner)
 }
 
 // The file changes after it was opened: its second page can no longer be read
-// (LZW strips are refused). That sheet stays blank, silently, and page 3 still prints.
+// (LZW strips are refused). That sheet stays blank, page 3 still prints, and the job
+// ends with one message naming page 2 and the reason.
 TEST_F(PrintTest, UnreadablePageGivesBlankSheetAndPrintingGoesOn)
 {
     StartWith("changing.tif", threePages());
@@ -268,7 +270,9 @@ TEST_F(PrintTest, UnreadablePageGivesBlankSheetAndPrintingGoesOn)
     EXPECT_TRUE(inkBox(pdf, 2, DPI, &rendered).isEmpty());
     EXPECT_TRUE(rendered);
     expectBox(inkBox(pdf, 3, DPI), QRect(0, 0, DPI, DPI));
-    EXPECT_TRUE(m_messages.empty());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0], QStringLiteral("Page 2 of changing.tif was not printed:\n")
+                                 + ImagingErrorText(IMG_ERR_FILE_READ));
 }
 
 // The preview calls the same overrides with the printer's resolution, over every page,
