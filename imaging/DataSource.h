@@ -44,8 +44,18 @@ public:
     int sourceWrite(const void *buffer, std::size_t n);
     int sourceSeek(std::int64_t offset, int origin);
     std::uint32_t sourceTell() const;
+    bool sourceAtStart() const;
     std::uint64_t sourceSize() const;
     int sourceClose();
+    // Reads n bytes at an absolute offset, leaving the stream where it was; 1 when
+    // all n came.
+    int sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const;
+
+    // libtiff's first read through this reference is the header: it then finds its
+    // first directory at `offset` (classic TIFF only), so that directory opens as
+    // page 0 without a walk along the chain. 0 leaves the header as it is.
+    void setFirstDirectory(std::uint32_t offset) { m_firstDirectory = offset; }
+    void patchHeader(void *buffer, std::uint64_t n);
 
     // libtiff may read at most this many more bytes through tiffReadProc, so a
     // small hostile file cannot make it read (and allocate) without end.
@@ -67,6 +77,7 @@ private:
     DataSource *m_source;
     std::uint64_t m_readBudget = UINT64_MAX;
     EntryCount m_lastEntryCount;
+    std::uint32_t m_firstDirectory = 0;
 };
 
 tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size);
@@ -78,8 +89,9 @@ int tiffMapProc(thandle_t clientData, void **base, toff_t *size);
 void tiffUnmapProc(thandle_t clientData, void *base, toff_t size);
 
 // libtiff on the source at its current position, or null when the data is not
-// TIFF. Close with TIFFClose, which leaves the source open.
-TIFF *openTiffOnSource(SourceRef &source, const char *mode);
+// TIFF. Close with TIFFClose, which leaves the source open. A nonzero
+// firstDirectory replaces the header's first directory offset (setFirstDirectory).
+TIFF *openTiffOnSource(SourceRef &source, const char *mode, std::uint32_t firstDirectory = 0);
 
 // Frame steps 1 to 5 for the entry points that take a handle: null is 5, a handle
 // that fails validation 38, otherwise the work's status becomes the last error.
