@@ -149,12 +149,12 @@ std::uint64_t SourceRef::sourceSize() const
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-int SourceRef::sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const
+std::size_t SourceRef::sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const
 {
     if (!m_source->stream || offset > std::uint64_t(std::numeric_limits<off_t>::max()))
         return 0;
     const ssize_t got = ::pread(::fileno(m_source->stream), buffer, n, static_cast<off_t>(offset));
-    return got >= 0 && static_cast<std::size_t>(got) == n ? 1 : 0;
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void SourceRef::patchHeader(void *buffer, std::uint64_t n)

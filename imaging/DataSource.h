@@ -47,9 +47,9 @@ public:
     bool sourceAtStart() const;
     std::uint64_t sourceSize() const;
     int sourceClose();
-    // Reads n bytes at an absolute offset, leaving the stream where it was; 1 when
-    // all n came.
-    int sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const;
+    // Reads up to n bytes at an absolute offset, leaving the stream where it was;
+    // returns how many came (fewer at the end of the file, 0 on failure).
+    std::size_t sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const;
 
     // libtiff's first read through this reference is the header: it then finds its
     // first directory at `offset` (classic TIFF only), so that directory opens as

@@ -56,7 +56,7 @@ bool identityOf(const SourceRef &source, FileIdentity &identity)
     if (::fstat(::fileno(source.source()->stream), &info) != 0)
         return false;
     std::uint8_t header[8];
-    if (!source.sourceReadAt(header, sizeof header, 0))
+    if (source.sourceReadAt(header, sizeof header, 0) != sizeof header)
         return false;
     if (header[0] == 'I' && header[1] == 'I' && header[2] == 42 && header[3] == 0) {
         identity.bigEndian = false;
@@ -79,28 +79,37 @@ bool identityOf(const SourceRef &source, FileIdentity &identity)
     return true;
 }
 
-bool readNumber(const SourceRef &source, std::uint64_t offset, std::size_t bytes, bool bigEndian,
-                std::uint32_t &value)
+// A fax page's directory has a few dozen entries at most: one read of this many
+// bytes usually holds its count, entries and link.
+constexpr std::size_t DIRECTORY_READ_BYTES = 2 + 40 * ENTRY_BYTES + 4;
+
+std::uint32_t numberAt(const std::uint8_t *raw, std::size_t bytes, bool bigEndian)
 {
-    std::uint8_t raw[4];
-    if (!source.sourceReadAt(raw, bytes, offset))
-        return false;
-    value = 0;
+    std::uint32_t value = 0;
     for (std::size_t i = 0; i < bytes; ++i)
         value |= std::uint32_t(raw[bigEndian ? bytes - 1 - i : i]) << (8 * i);
-    return true;
+    return value;
 }
 
-// The entry count and link of the directory at offset, as the walk read them.
+// The entry count and link of the directory at offset, as libtiff's walk reads them.
 bool readDirectory(const SourceRef &source, std::uint32_t offset, bool bigEndian,
                    Directory &directory)
 {
-    std::uint32_t entries = 0;
+    std::uint8_t raw[DIRECTORY_READ_BYTES];
+    const std::size_t got = source.sourceReadAt(raw, sizeof raw, offset);
+    if (got < 2)
+        return false;
+    const std::uint32_t entries = numberAt(raw, 2, bigEndian);
+    const std::uint64_t linkAt = 2 + entries * ENTRY_BYTES;
     std::uint32_t link = 0;
-    if (!readNumber(source, offset, 2, bigEndian, entries))
-        return false;
-    if (!readNumber(source, std::uint64_t(offset) + 2 + entries * ENTRY_BYTES, 4, bigEndian, link))
-        return false;
+    if (linkAt + 4 <= got) {
+        link = numberAt(raw + linkAt, 4, bigEndian);
+    } else {
+        std::uint8_t linkBytes[4];
+        if (source.sourceReadAt(linkBytes, 4, offset + linkAt) != 4)
+            return false;
+        link = numberAt(linkBytes, 4, bigEndian);
+    }
     directory = Directory{offset, link, static_cast<std::uint16_t>(entries)};
     return true;
 }

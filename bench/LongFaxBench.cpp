@@ -1,0 +1,186 @@
+// Long faxes: the page change to the last page of an N-page fine G4 fax against
+// page 1 of a one-page fax, opening a 10,000-page fax against a one-page fax, and
+// the one walk along the directory chain that the open pays for.
+//
+// Every page shown is the same text page; the pages between are blank, which
+// keeps a 65,535-page file to tens of megabytes and does not change what finding
+// a page costs.
+
+#include "display/PageBitmap.h"
+#include "imaging/TiffDirectories.h"
+#include "tools/fixtures/LongFax.h"
+#include "tools/fixtures/TempDir.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t LENGTHS[] = {1, 1000, 10000, 65535};
+constexpr std::uint32_t OPENED = 10000;
+
+class BenchFiles
+{
+public:
+    BenchFiles()
+    {
+        using namespace fixtures;
+        const std::vector<FaxPage> pages = {FaxPage{BilevelImage(1728, 2200), 204, 196},
+                                            FaxPage{makeTextPage(1728, 2200, 11), 204, 196}};
+        for (std::uint32_t n : LENGTHS) {
+            const std::string path = m_dir.file("fax" + std::to_string(n) + ".tif");
+            std::fprintf(stderr, "writing %u pages\n", n);
+            if (!writeLongFax(path, n, pages,
+                              [n](std::uint32_t i) { return i == 0 || i + 1 == n ? 1 : 0; }))
+                std::fprintf(stderr, "could not write %s\n", path.c_str());
+            m_paths[n] = path;
+        }
+    }
+    const std::string &path(std::uint32_t pages) const { return m_paths.at(pages); }
+
+private:
+    TempDir m_dir;
+    std::map<std::uint32_t, std::string> m_paths;
+};
+
+const BenchFiles &files()
+{
+    static BenchFiles instance;
+    return instance;
+}
+
+// What the document does for a page change at 50%: read, reduce, build the DIB.
+std::uint32_t showPage(const std::string &path, std::int32_t page, CPageBitmap &source,
+                       CPageBitmap &shown)
+{
+    if (std::uint32_t code = source.LoadPage(CString::fromStdString(path), page))
+        return code;
+    shown.ScaleFrom(source, std::uint32_t(source.m_size.cx / 2),
+                    std::uint32_t(source.m_size.cy / 2), TRUE);
+    return shown.MakeDib();
+}
+
+// The viewer already holds the file, so the chain is remembered before timing.
+void BM_PageChangeToLast(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    CPageBitmap source;
+    CPageBitmap shown;
+    if (showPage(path, 0, source, shown))
+        state.SkipWithError("first page unreadable");
+    for (auto _ : state) {
+        if (showPage(path, std::int32_t(pages - 1), source, shown))
+            state.SkipWithError("page change failed");
+        benchmark::DoNotOptimize(shown.m_pDib);
+    }
+}
+
+// Opening a file the viewer has not seen: nothing is remembered yet.
+void BM_OpenToFirst(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    CPageBitmap source;
+    CPageBitmap shown;
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        if (showPage(path, 0, source, shown))
+            state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(shown.m_pDib);
+    }
+}
+
+void BM_ChainWalk(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        DataSource *source = imgOpenFileSource(path.c_str());
+        if (imgTiffPageCount(source) != pages)
+            state.SkipWithError("wrong count");
+        imgCloseSource(source);
+    }
+}
+
+void registerAll()
+{
+    auto add = [](const std::string &name, auto &&fn) {
+        benchmark::RegisterBenchmark(name.c_str(), fn)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true)
+            ->ComputeStatistics("min", [](const std::vector<double> &v) {
+                return *std::min_element(v.begin(), v.end());
+            });
+    };
+    for (std::uint32_t n : LENGTHS)
+        add("PageChangeToLast/" + std::to_string(n),
+            [n](benchmark::State &s) { BM_PageChangeToLast(s, n); });
+    for (std::uint32_t n : {1u, OPENED})
+        add("OpenToFirst/" + std::to_string(n), [n](benchmark::State &s) { BM_OpenToFirst(s, n); });
+    add("ChainWalk/" + std::to_string(OPENED),
+        [](benchmark::State &s) { BM_ChainWalk(s, OPENED); });
+}
+
+// Prints the usual table, then the figures the long-fax work is held to.
+class LongFaxReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
+                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nFastest wall-clock times, ms:\n");
+        const double first = time("PageChangeToLast/1");
+        for (std::uint32_t n : LENGTHS) {
+            const double last = time("PageChangeToLast/" + std::to_string(n));
+            std::printf("  last page of %5u pages %8.2f = %5.2f x page 1 of one page   target "
+                        "at most 1.5\n",
+                        n, last, first > 0 ? last / first : 0.0);
+        }
+        const double one = time("OpenToFirst/1");
+        const double many = time("OpenToFirst/" + std::to_string(OPENED));
+        const double walk = time("ChainWalk/" + std::to_string(OPENED));
+        std::printf("  open %u pages %8.2f, one page %8.2f, walk %8.2f (%.2f us per directory)\n",
+                    OPENED, many, one, walk, walk * 1000.0 / OPENED);
+        std::printf("  open %u pages / (2 x one page + walk) = %.2f   target at most 1\n", OPENED,
+                    (2 * one + walk) > 0 ? many / (2 * one + walk) : 0.0);
+    }
+
+private:
+    double time(const std::string &name) const
+    {
+        auto it = m_times.find(name);
+        return it == m_times.end() ? 0.0 : it->second;
+    }
+
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    files();
+    registerAll();
+    LongFaxReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
