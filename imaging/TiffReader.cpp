@@ -65,6 +65,22 @@ std::int32_t wholeResolution(float value)
     return static_cast<std::int32_t>(value);
 }
 
+// The resolution tags of the current directory; zeros for what it does not give.
+TiffResolution resolutionOf(TIFF *tiff)
+{
+    TiffResolution found{0, 0, 0};
+    std::uint16_t unit = 0;
+    if (TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit))
+        found.unit = unit;
+    float x = 0.0f;
+    float y = 0.0f;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x))
+        found.xResolution = wholeResolution(x);
+    if (TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y))
+        found.yResolution = wholeResolution(y);
+    return found;
+}
+
 // Opening steps 3 to 8 on a handle whose current directory is the page: checks that
 // it is a bilevel page in strips that we can place row by row.
 std::uint32_t checkPage(TIFF *tiff, std::uint32_t *width, std::uint32_t *height, PageLayout &layout)
@@ -272,15 +288,7 @@ std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint3
             if (TiffPtr tiff{openTiffOnSource(source, "r")}) {
                 TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, width);
                 TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, height);
-                std::uint16_t unit = 0;
-                if (TIFFGetField(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit))
-                    found.unit = unit;
-                float x = 0.0f;
-                float y = 0.0f;
-                if (TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &x))
-                    found.xResolution = wholeResolution(x);
-                if (TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &y))
-                    found.yResolution = wholeResolution(y);
+                found = resolutionOf(tiff.get());
                 std::uint16_t samples = 1;
                 std::uint16_t bits = 1;
                 if (!TIFFGetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples))
@@ -296,6 +304,27 @@ std::int32_t imgGetTiffInfo(DataSource *handle, std::uint32_t *width, std::uint3
             if (resolution)
                 *resolution = found;
             return result;
+        });
+}
+
+std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
+                                      TiffResolution *resolution)
+{
+    return runFramedOnSource<std::int32_t>(
+        handle, [&](SourceRef &source, std::uint32_t &status) -> std::int32_t {
+            if (!resolution || page < 0) {
+                status = IMG_ERR_BAD_PARAM;
+                return 0;
+            }
+            *resolution = TiffResolution{0, 0, 0};
+            TiffPtr tiff(openTiffAtPage(source, page, status));
+            if (!tiff) {
+                if (status == IMG_ERR_FILE_OPEN)
+                    status = IMG_ERR_INVALID_TIFF;
+                return 0;
+            }
+            *resolution = resolutionOf(tiff.get());
+            return 1;
         });
 }
 

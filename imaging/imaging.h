@@ -77,6 +77,12 @@ std::int32_t imgTiffHasPagesPastCount(DataSource *source);
 std::int32_t imgGetTiffInfo(DataSource *source, std::uint32_t *width, std::uint32_t *height,
                             std::int32_t *bitsPerPixel, TiffResolution *resolution);
 
+// Resolution of one page (0-based): fax machines switch resolution between pages.
+// 1 on success, fields left at zeros where the page gives none; 0 with 20 when the
+// data is not TIFF, 5 for a null record or no such page (record then zeros).
+std::int32_t imgGetTiffPageResolution(DataSource *source, std::int32_t page,
+                                      TiffResolution *resolution);
+
 // Reads a bilevel page as width x height bytes, 1 where black. Caller frees the
 // block with GlobalFree. Null with 1 (too large / no memory), 2 (not TIFF), 3 (strip
 // unreadable, LZW), 5 (no such page), 28 (not bilevel strips).

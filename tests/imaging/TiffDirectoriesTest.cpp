@@ -19,8 +19,8 @@ std::vector<FaxPage> numberedPages(std::uint32_t count, std::uint32_t seed)
 {
     std::vector<FaxPage> pages;
     for (std::uint32_t i = 0; i < count; ++i)
-        pages.push_back(
-            {makePatternImage(64 + 8 * ((i + seed) % 5), 20 + (i + seed) % 7, seed + i)});
+        pages.push_back({makePatternImage(64 + 8 * ((i + seed) % 5), 20 + (i + seed) % 7, seed + i),
+                         204.0, i % 3 == 1 ? 98.0 : 196.0});
     return pages;
 }
 
@@ -50,6 +50,15 @@ std::uint32_t libtiffCount(const std::string &path)
 {
     std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "r"));
     return tiff ? std::min<std::uint32_t>(TIFFNumberOfDirectories(tiff.get()), 65535) : 0;
+}
+
+TiffResolution pageResolution(const std::string &path, std::int32_t page)
+{
+    TiffResolution resolution{-1, -1, -1};
+    DataSource *source = imgOpenFileSource(path.c_str());
+    imgGetTiffPageResolution(source, page, &resolution);
+    imgCloseSource(source);
+    return resolution;
 }
 
 std::int32_t pagesPastCount(const std::string &path)
@@ -84,6 +93,9 @@ TEST(TiffDirectoryMemory, PagesThroughTheMemoryAreThePagesOfTheFile)
             EXPECT_EQ(bits.pixels, libtiffRows(path, tdir_t(page))) << page;
             EXPECT_EQ(firstDifferentRow(bits.pixels, image), -1) << page;
             EXPECT_EQ(readPage8(path, page).pixels, expectedBytes(image)) << page;
+            const TiffResolution resolution = pageResolution(path, page);
+            EXPECT_EQ(resolution.yResolution, page % 3 == 1 ? 98 : 196) << page;
+            EXPECT_EQ(resolution.xResolution, 204) << page;
         }
         EXPECT_EQ(readPage8(path, 9).code, IMG_ERR_BAD_PARAM);
         // A reader that comes first walks and remembers the chain itself.
