@@ -1,21 +1,31 @@
 // Long faxes: the page change to the last page of an N-page fine G4 fax against
-// page 1 of a one-page fax, opening a 10,000-page fax against a one-page fax, and
-// the one walk along the directory chain that the open pays for.
+// page 1 of a one-page fax, opening a 10,000-page fax against a one-page fax, the
+// one walk along the directory chain that the open pays for, and the page
+// thumbnails: a 120-page fax rendered whole with the longest stall of the event
+// loop meanwhile, and the peak memory of a 10,000-page fax scrolled end to end.
 //
 // Every page shown is the same text page; the pages between are blank, which
 // keeps a 65,535-page file to tens of megabytes and does not change what finding
 // a page costs.
 
 #include "display/PageBitmap.h"
+#include "document/PagelotDoc.h"
 #include "imaging/TiffDirectories.h"
 #include "tools/fixtures/LongFax.h"
 #include "tools/fixtures/TempDir.h"
+#include "view/ThumbnailPanel.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QScrollBar>
+#include <QTimer>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +35,7 @@ namespace {
 
 constexpr std::uint32_t LENGTHS[] = {1, 1000, 10000, 65535};
 constexpr std::uint32_t OPENED = 10000;
+constexpr std::uint32_t THUMBNAILED = 120;
 
 class BenchFiles
 {
@@ -34,6 +45,9 @@ public:
         using namespace fixtures;
         const std::vector<FaxPage> pages = {FaxPage{BilevelImage(1728, 2200), 204, 196},
                                             FaxPage{makeTextPage(1728, 2200, 11), 204, 196}};
+        const std::string text = m_dir.file("text.tif");
+        writeLongFax(text, THUMBNAILED, {pages[1]});
+        m_paths[0] = text;
         for (std::uint32_t n : LENGTHS) {
             const std::string path = m_dir.file("fax" + std::to_string(n) + ".tif");
             std::fprintf(stderr, "writing %u pages\n", n);
@@ -43,6 +57,7 @@ public:
             m_paths[n] = path;
         }
     }
+    // 0: THUMBNAILED text pages.
     const std::string &path(std::uint32_t pages) const { return m_paths.at(pages); }
 
 private:
@@ -108,6 +123,94 @@ void BM_ChainWalk(benchmark::State &state, std::uint32_t pages)
     }
 }
 
+// Runs the event loop until `done`, ticking a zero timer: the longest gap between
+// two ticks is the longest the user-interface thread was kept from its events.
+double runUntil(const std::function<bool()> &done, double *longestStallMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = clock.nsecsElapsed();
+    qint64 longest = 0;
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (done())
+            loop.quit();
+    });
+    tick.start(0);
+    loop.exec();
+    *longestStallMs = double(longest) / 1e6;
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+bool allKnown(const CThumbnailPanel &panel, int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        if (!panel.GetModel()->IsKnown(row))
+            return false;
+    return true;
+}
+
+// The panel as the frame shows it, on a document holding the file.
+struct ThumbnailScene
+{
+    explicit ThumbnailScene(const std::string &path, int height)
+    {
+        document.LoadFaxFile(CString::fromStdString(path), FALSE);
+        panel.resize(160, height);
+        panel.SetDocument(&document);
+        panel.show();
+    }
+    CPagelotDoc document;
+    CThumbnailPanel panel;
+};
+
+// Every thumbnail of the file in view at once, so all are asked for together.
+void BM_Thumbnails(benchmark::State &state)
+{
+    double stall = 0.0;
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        ThumbnailScene scene(files().path(0), int(THUMBNAILED) * 170);
+        const double seconds =
+            runUntil([&] { return allKnown(scene.panel, 0, int(THUMBNAILED) - 1); }, &stall);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["longest_stall_ms"] = stall;
+}
+
+// Scrolled from the first page to the last a few screens at a time, waiting at each
+// stop for what is in view; the figure is the process's peak resident memory.
+void BM_ThumbnailsScrolled(benchmark::State &state)
+{
+    double longest = 0.0;
+    for (auto _ : state) {
+        ThumbnailScene scene(files().path(OPENED), 900);
+        QScrollBar *bar = scene.panel.GetList()->verticalScrollBar();
+        double stall = 0.0;
+        double seconds = 0.0;
+        for (int stop = 0; stop <= 200; ++stop) {
+            bar->setValue(int(std::int64_t(bar->maximum()) * stop / 200));
+            seconds += runUntil(
+                [&] {
+                    QListView *list = scene.panel.GetList();
+                    const QModelIndex top = list->indexAt(QPoint(40, 2));
+                    return top.isValid() && allKnown(scene.panel, top.row(), top.row());
+                },
+                &stall);
+            longest = std::max(longest, stall);
+        }
+        state.SetIterationTime(seconds);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024.0;
+    state.counters["longest_stall_ms"] = longest;
+}
+
 void registerAll()
 {
     auto add = [](const std::string &name, auto &&fn) {
@@ -126,6 +229,18 @@ void registerAll()
         add("OpenToFirst/" + std::to_string(n), [n](benchmark::State &s) { BM_OpenToFirst(s, n); });
     add("ChainWalk/" + std::to_string(OPENED),
         [](benchmark::State &s) { BM_ChainWalk(s, OPENED); });
+    benchmark::RegisterBenchmark(("Thumbnails/" + std::to_string(THUMBNAILED)).c_str(),
+                                 BM_Thumbnails)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(3);
+    // Last: the peak memory it reports is the whole run's.
+    benchmark::RegisterBenchmark(("ThumbnailsScrolled/" + std::to_string(OPENED)).c_str(),
+                                 BM_ThumbnailsScrolled)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(1);
 }
 
 // Prints the usual table, then the figures the long-fax work is held to.
@@ -175,7 +290,7 @@ private:
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     files();
     registerAll();

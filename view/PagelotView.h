@@ -32,6 +32,11 @@ public:
 
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
+signals:
+    // After every update from the document, for what follows it beside the view.
+    void documentUpdated();
+
+public:
     // Printing: one fax page per sheet, read again from the file and sized by the shown
     // page's resolution, whatever the screen's zoom, turn or smoothing.
     BOOL OnPreparePrinting(CPrintInfo *pInfo) override;
