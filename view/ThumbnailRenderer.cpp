@@ -5,12 +5,16 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 CThumbnailRenderer::CThumbnailRenderer(QObject *pReceiver, Delivery deliver, CSize box)
     : m_pReceiver(pReceiver)
     , m_deliver(std::move(deliver))
     , m_box(box)
-    , m_thread([this] { Run(); })
 {
+    for (int i = 0; i < WORKERS; ++i)
+        m_threads.emplace_back([this] { Run(); });
 }
 
 CThumbnailRenderer::~CThumbnailRenderer()
@@ -20,8 +24,9 @@ CThumbnailRenderer::~CThumbnailRenderer()
         m_bQuit = true;
         m_queue.clear();
     }
-    m_wake.notify_one();
-    m_thread.join();
+    m_wake.notify_all();
+    for (std::thread &thread : m_threads)
+        thread.join();
 }
 
 std::uint64_t CThumbnailRenderer::Reset(const CString &path)
@@ -38,11 +43,13 @@ void CThumbnailRenderer::Request(std::vector<std::int32_t> pages)
         std::lock_guard<std::mutex> lock(m_lock);
         m_queue.assign(pages.begin(), pages.end());
     }
-    m_wake.notify_one();
+    m_wake.notify_all();
 }
 
 void CThumbnailRenderer::Run()
 {
+    // Linux gives each thread its own nice value; failing that, it runs as is.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     for (;;) {
         std::int32_t page = 0;
         CString path;
