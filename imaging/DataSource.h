@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <tiffio.h>
 
 constexpr std::uint32_t SOURCE_HEAD_MAGIC = 0x03031996u;
@@ -87,6 +88,12 @@ int tiffCloseProc(thandle_t clientData);
 toff_t tiffSizeProc(thandle_t clientData);
 int tiffMapProc(thandle_t clientData, void **base, toff_t *size);
 void tiffUnmapProc(thandle_t clientData, void *base, toff_t size);
+
+struct TiffCloser
+{
+    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 // libtiff on the source at its current position, or null when the data is not
 // TIFF. Close with TIFFClose, which leaves the source open. A nonzero

@@ -9,12 +9,6 @@
 
 namespace {
 
-struct TiffCloser
-{
-    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
-};
-using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
-
 // Classic TIFF directory entries are 12 bytes.
 constexpr std::uint64_t ENTRY_BYTES = 12;
 

@@ -19,12 +19,6 @@ namespace {
 // keeps a tiny hostile file from making us allocate and fill gigabytes.
 constexpr std::uint64_t MAX_PAGE_PIXELS = std::uint64_t(1) << 28;
 
-struct TiffCloser
-{
-    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
-};
-using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
-
 struct TiffMemoryFree
 {
     void operator()(std::uint8_t *block) const { _TIFFfree(block); }

@@ -24,15 +24,10 @@ std::vector<FaxPage> numberedPages(std::uint32_t count, std::uint32_t seed)
     return pages;
 }
 
-struct TiffCloser
-{
-    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
-};
-
 // libtiff alone: open, step to the page along the chain, decode every strip.
 std::vector<std::uint8_t> libtiffRows(const std::string &path, tdir_t page)
 {
-    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "r"));
+    TiffPtr tiff(TIFFOpen(path.c_str(), "r"));
     if (!tiff || !TIFFSetDirectory(tiff.get(), page))
         return {};
     std::vector<std::uint8_t> rows;
@@ -48,7 +43,7 @@ std::vector<std::uint8_t> libtiffRows(const std::string &path, tdir_t page)
 
 std::uint32_t libtiffCount(const std::string &path)
 {
-    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "r"));
+    TiffPtr tiff(TIFFOpen(path.c_str(), "r"));
     return tiff ? std::min<std::uint32_t>(TIFFNumberOfDirectories(tiff.get()), 65535) : 0;
 }
 
@@ -205,21 +200,10 @@ TEST(TiffDirectoryMemory, CountsAsLibtiffWalksEveryCutAndLoop)
 TEST(TiffDirectoryMemory, OverlongChainsAndManyFilesStayBounded)
 {
     TempDir dir;
-    RawTiffBuilder raw;
-    const std::uint32_t data = raw.addData(std::string(12, '\x55'));
     constexpr std::uint32_t pages = 70000;
-    std::uint32_t previous = 0;
-    for (std::uint32_t i = 0; i < pages; ++i) {
-        const std::uint32_t width = i == 65534 ? 16 : i == 65536 ? 24 : 8;
-        const std::uint32_t directory =
-            raw.addDirectory(RawTiffBuilder::bilevelPage(width, 4, COMPRESSION_NONE, data, 12));
-        if (i == 0)
-            raw.setFirstDirectory(directory);
-        else
-            raw.setNextDirectory(previous, directory);
-        previous = directory;
-    }
-    const std::string path = writeRaw(dir, "many.tif", raw);
+    const std::string path = writeRaw(dir, "many.tif", longChain(pages, [](std::uint32_t i) {
+                                          return i == 65534 ? 16u : i == 65536 ? 24u : 8u;
+                                      }));
 
     forgetDirectoryChains();
     EXPECT_EQ(pageCount(path), 65535u);
@@ -231,19 +215,8 @@ TEST(TiffDirectoryMemory, OverlongChainsAndManyFilesStayBounded)
 
     // One more page than the count holds is not more than it reports.
     for (std::uint32_t shown : {65535u, 9u}) {
-        RawTiffBuilder cut;
-        const std::uint32_t cutData = cut.addData(std::string(12, '\x55'));
-        std::uint32_t last = 0;
-        for (std::uint32_t i = 0; i < shown; ++i) {
-            const std::uint32_t directory =
-                cut.addDirectory(RawTiffBuilder::bilevelPage(8, 4, COMPRESSION_NONE, cutData, 12));
-            if (i == 0)
-                cut.setFirstDirectory(directory);
-            else
-                cut.setNextDirectory(last, directory);
-            last = directory;
-        }
-        const std::string exact = writeRaw(dir, "exact.tif", cut);
+        const std::string exact =
+            writeRaw(dir, "exact.tif", longChain(shown, [](std::uint32_t) { return 8u; }));
         EXPECT_EQ(pageCount(exact), shown);
         EXPECT_EQ(pagesPastCount(exact), 0);
     }
