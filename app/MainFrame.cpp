@@ -1,7 +1,11 @@
 #include "app/MainFrame.h"
 
 #include "document/PagelotDoc.h"
+#include "framework/CmdUI.h"
+#include "framework/WinApp.h"
 #include "resources/Resource.h"
+#include "view/PagelotView.h"
+#include "view/ThumbnailPanel.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -48,6 +52,7 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
+    CreateThumbnailPanel();
 
     LoadBarState(kBarState);
     GroupRadioCommands();
@@ -72,6 +77,25 @@ void CMainFrame::GroupRadioCommands()
         for (UINT nID : ids)
             group->addAction(GetCommandAction(nID));
     }
+}
+
+// Off until the user shows it; the saved bar layout then restores where it was.
+void CMainFrame::CreateThumbnailPanel()
+{
+    m_pThumbnails = new CThumbnailPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_pThumbnails);
+    m_pThumbnails->hide();
+    if (auto *pView = dynamic_cast<CPagelotView *>(GetActiveView())) {
+        connect(pView, &CPagelotView::documentUpdated, m_pThumbnails,
+                &CThumbnailPanel::SyncWithDocument);
+        m_pThumbnails->SetDocument(pView->GetDocument());
+    }
+    ON_COMMAND(ID_VIEW_THUMBNAILS,
+               [this] { m_pThumbnails->setVisible(m_pThumbnails->isHidden()); });
+    ON_UPDATE_COMMAND_UI(ID_VIEW_THUMBNAILS, [this](CCmdUI *pCmdUI) {
+        pCmdUI->Enable(TRUE);
+        pCmdUI->SetCheck(!m_pThumbnails->isHidden());
+    });
 }
 
 void CMainFrame::OnClose()

@@ -4,6 +4,8 @@
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
 
+class CThumbnailPanel;
+
 // The main window: menu, dockable toolbar, status bar with the three page panes, and the
 // one view. Restores the bar layout at creation and saves it on close.
 class CMainFrame : public CFrameWnd
@@ -18,6 +20,7 @@ public:
 
     CToolBar &GetToolBar() { return m_wndToolBar; }
     CStatusBar &GetStatusBar() { return m_wndStatusBar; }
+    CThumbnailPanel *GetThumbnailPanel() const { return m_pThumbnails; }
 
 protected:
     int OnCreate(CCreateContext *pContext) override;
@@ -25,7 +28,9 @@ protected:
 
 private:
     void GroupRadioCommands();
+    void CreateThumbnailPanel();
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+    CThumbnailPanel *m_pThumbnails = nullptr;
 };

@@ -112,7 +112,7 @@ std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
 bool CPageBitmap::HasUncountedPages(const CString &path)
 {
     SourcePtr source = openSource(path);
-    return source && imgTiffHasUncountedPages(source.get()) == 1;
+    return source && imgTiffHasPagesPastCount(source.get()) == 1;
 }
 
 std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)

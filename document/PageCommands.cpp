@@ -56,6 +56,12 @@ void CPagelotDoc::ChangePage(std::int32_t index)
     RefreshDisplay();
 }
 
+void CPagelotDoc::GoToPage(std::int32_t index)
+{
+    if (index != m_nCurrentPage)
+        ChangePage(index);
+}
+
 void CPagelotDoc::OnPageFirst() { ChangePage(0); }
 
 void CPagelotDoc::OnPagePrevious() { ChangePage(m_nCurrentPage - 1); }

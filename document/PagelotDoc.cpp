@@ -128,6 +128,7 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     m_bUpsideDown = FALSE;
     m_nCurrentPage = 0;
     m_nPageCount = nPageCount;
+    ++m_nLoadSerial;
 
     const CSize size = m_sourcePage.m_size;
     if (GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH) {

@@ -50,6 +50,12 @@ public:
     BOOL IsUpsideDown() const { return m_bUpsideDown; }
     BOOL IsAntiAlias() const { return m_bAntiAlias; }
     BOOL IsEnableTips() const { return m_bEnableTips; }
+    // Counts the files read in, so a file read again at the same path shows as new.
+    std::uint32_t GetLoadSerial() const { return m_nLoadSerial; }
+
+    // Shows page index (0-based) as the page commands do, keeping Upside Down; nothing
+    // for the page shown or one out of range.
+    void GoToPage(std::int32_t index);
 
 protected:
     void OnFileOpen();
@@ -118,6 +124,7 @@ private:
     ZoomMode m_nZoomMode = ZoomMode::FitWidth;
     std::int32_t m_nPageCount = 0;
     std::int32_t m_nCurrentPage = 0;
+    std::uint32_t m_nLoadSerial = 0;
     BOOL m_bEnableTips = TRUE;
     BOOL m_bAntiAlias = TRUE;
 };

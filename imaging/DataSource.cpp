@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,12 +136,43 @@ std::uint32_t SourceRef::sourceTell() const
     return static_cast<std::uint32_t>(position < 0 ? 0 : position);
 }
 
+bool SourceRef::sourceAtStart() const
+{
+    return m_source->stream && ::ftello(m_source->stream) == 0;
+}
+
 std::uint64_t SourceRef::sourceSize() const
 {
     struct stat info;
     if (!m_source->stream || ::fstat(::fileno(m_source->stream), &info) != 0 || info.st_size < 0)
         return 0;
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::size_t SourceRef::sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const
+{
+    if (!m_source->stream || offset > std::uint64_t(std::numeric_limits<off_t>::max()))
+        return 0;
+    const ssize_t got = ::pread(::fileno(m_source->stream), buffer, n, static_cast<off_t>(offset));
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+void SourceRef::patchHeader(void *buffer, std::uint64_t n)
+{
+    const std::uint32_t offset = m_firstDirectory;
+    if (offset == 0)
+        return;
+    m_firstDirectory = 0;
+    auto *bytes = static_cast<std::uint8_t *>(buffer);
+    if (n < 8)
+        return;
+    if (bytes[0] == 'I' && bytes[1] == 'I' && bytes[2] == 42 && bytes[3] == 0) {
+        for (int i = 0; i < 4; ++i)
+            bytes[4 + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+    } else if (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && bytes[3] == 42) {
+        for (int i = 0; i < 4; ++i)
+            bytes[7 - i] = static_cast<std::uint8_t>(offset >> (8 * i));
+    }
 }
 
 int SourceRef::sourceClose()
@@ -167,6 +199,7 @@ tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size)
     source->setReadBudget(source->readBudget() - n);
     if (!source->sourceReadExact(buffer, static_cast<std::size_t>(n)))
         return 0;
+    source->patchHeader(buffer, n);
     noteEntryCount(source->lastEntryCount(), buffer, n);
     return size;
 }
@@ -195,7 +228,7 @@ int tiffMapProc(thandle_t, void **, toff_t *) { return 0; }
 
 void tiffUnmapProc(thandle_t, void *, toff_t) {}
 
-TIFF *openTiffOnSource(SourceRef &source, const char *mode)
+TIFF *openTiffOnSource(SourceRef &source, const char *mode, std::uint32_t firstDirectory)
 {
     installTiffDiagnostics();
     std::uint64_t size = source.sourceSize();
@@ -208,10 +241,12 @@ TIFF *openTiffOnSource(SourceRef &source, const char *mode)
     if (!options)
         return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, TIFF_MAX_SINGLE_ALLOC);
+    source.setFirstDirectory(firstDirectory);
     TIFF *tiff = TIFFClientOpenExt(source.source()->name, mode, &source, tiffReadProc,
                                    tiffWriteProc, tiffSeekProc, tiffCloseProc, tiffSizeProc,
                                    tiffMapProc, tiffUnmapProc, options);
     TIFFOpenOptionsFree(options);
+    source.setFirstDirectory(0);
     return tiff;
 }
 

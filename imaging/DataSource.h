@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <tiffio.h>
 
 constexpr std::uint32_t SOURCE_HEAD_MAGIC = 0x03031996u;
@@ -44,8 +45,18 @@ public:
     int sourceWrite(const void *buffer, std::size_t n);
     int sourceSeek(std::int64_t offset, int origin);
     std::uint32_t sourceTell() const;
+    bool sourceAtStart() const;
     std::uint64_t sourceSize() const;
     int sourceClose();
+    // Reads up to n bytes at an absolute offset, leaving the stream where it was;
+    // returns how many came (fewer at the end of the file, 0 on failure).
+    std::size_t sourceReadAt(void *buffer, std::size_t n, std::uint64_t offset) const;
+
+    // libtiff's first read through this reference is the header: it then finds its
+    // first directory at `offset` (classic TIFF only), so that directory opens as
+    // page 0 without a walk along the chain. 0 leaves the header as it is.
+    void setFirstDirectory(std::uint32_t offset) { m_firstDirectory = offset; }
+    void patchHeader(void *buffer, std::uint64_t n);
 
     // libtiff may read at most this many more bytes through tiffReadProc, so a
     // small hostile file cannot make it read (and allocate) without end.
@@ -67,6 +78,7 @@ private:
     DataSource *m_source;
     std::uint64_t m_readBudget = UINT64_MAX;
     EntryCount m_lastEntryCount;
+    std::uint32_t m_firstDirectory = 0;
 };
 
 tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size);
@@ -77,9 +89,16 @@ toff_t tiffSizeProc(thandle_t clientData);
 int tiffMapProc(thandle_t clientData, void **base, toff_t *size);
 void tiffUnmapProc(thandle_t clientData, void *base, toff_t size);
 
+struct TiffCloser
+{
+    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
+
 // libtiff on the source at its current position, or null when the data is not
-// TIFF. Close with TIFFClose, which leaves the source open.
-TIFF *openTiffOnSource(SourceRef &source, const char *mode);
+// TIFF. Close with TIFFClose, which leaves the source open. A nonzero
+// firstDirectory replaces the header's first directory offset (setFirstDirectory).
+TIFF *openTiffOnSource(SourceRef &source, const char *mode, std::uint32_t firstDirectory = 0);
 
 // The call frame of the entry points that take a handle: a null handle is
 // IMG_ERR_BAD_PARAM, one that fails validation IMG_ERR_BAD_SOURCE; otherwise the

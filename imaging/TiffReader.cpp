@@ -1,6 +1,7 @@
 #include "imaging/DataSource.h"
 #include "imaging/PixelConversions.h"
 #include "imaging/ScratchBuffer.h"
+#include "imaging/TiffDirectories.h"
 #include "imaging/TiffRows.h"
 #include "imaging/imaging.h"
 
@@ -17,14 +18,6 @@ namespace {
 // No fax comes near this (an A0 sheet at 300 dpi is about 140 million pixels); it
 // keeps a tiny hostile file from making us allocate and fill gigabytes.
 constexpr std::uint64_t MAX_PAGE_PIXELS = std::uint64_t(1) << 28;
-
-constexpr std::uint32_t MAX_PAGE_COUNT = 65535;
-
-struct TiffCloser
-{
-    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
-};
-using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 struct TiffMemoryFree
 {
@@ -82,14 +75,10 @@ TiffResolution resolutionOf(TIFF *tiff)
     return found;
 }
 
-// Selects the page on an open handle and checks that it is a bilevel page in strips
-// that we can place row by row.
-std::uint32_t checkPage(TIFF *tiff, std::int32_t page, std::uint32_t *width, std::uint32_t *height,
-                        PageLayout &layout)
+// On a handle whose current directory is the page: checks that it is a bilevel page in
+// strips that we can place row by row.
+std::uint32_t checkPage(TIFF *tiff, std::uint32_t *width, std::uint32_t *height, PageLayout &layout)
 {
-    if (!TIFFSetDirectory(tiff, static_cast<tdir_t>(page)))
-        return IMG_ERR_BAD_PARAM;
-
     std::uint16_t bitsPerSample = 1;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
     if (bitsPerSample != 1)
@@ -204,13 +193,11 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_BAD_PARAM;
                 return nullptr;
             }
-            TiffPtr tiff(openTiffOnSource(source, "r"));
-            if (!tiff) {
-                status = IMG_ERR_FILE_OPEN;
+            TiffPtr tiff(openTiffAtPage(source, page, status));
+            if (!tiff)
                 return nullptr;
-            }
             PageLayout layout;
-            status = checkPage(tiff.get(), page, width, height, layout);
+            status = checkPage(tiff.get(), width, height, layout);
             if (status != IMG_OK)
                 return nullptr;
 
@@ -267,25 +254,15 @@ std::uint32_t imgTiffPageCount(DataSource *handle)
 {
     return runFramedOnSource<std::uint32_t>(
         handle, [](SourceRef &source, std::uint32_t &status) -> std::uint32_t {
-            TiffPtr tiff(openTiffOnSource(source, "r"));
-            if (!tiff) {
-                status = IMG_ERR_INVALID_TIFF;
-                return 0;
-            }
-            return std::min<std::uint32_t>(TIFFNumberOfDirectories(tiff.get()), MAX_PAGE_COUNT);
+            return chainPageCount(source, status).pages;
         });
 }
 
-std::int32_t imgTiffHasUncountedPages(DataSource *handle)
+std::int32_t imgTiffHasPagesPastCount(DataSource *handle)
 {
     return runFramedOnSource<std::int32_t>(
         handle, [](SourceRef &source, std::uint32_t &status) -> std::int32_t {
-            TiffPtr tiff(openTiffOnSource(source, "r"));
-            if (!tiff) {
-                status = IMG_ERR_INVALID_TIFF;
-                return 0;
-            }
-            return TIFFNumberOfDirectories(tiff.get()) > MAX_PAGE_COUNT ? 1 : 0;
+            return chainPageCount(source, status).more ? 1 : 0;
         });
 }
 
@@ -338,13 +315,10 @@ std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
                 status = IMG_ERR_BAD_PARAM;
                 return 0;
             }
-            TiffPtr tiff(openTiffOnSource(source, "r"));
+            TiffPtr tiff(openTiffAtPage(source, page, status));
             if (!tiff) {
-                status = IMG_ERR_INVALID_TIFF;
-                return 0;
-            }
-            if (!TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(page))) {
-                status = IMG_ERR_BAD_PARAM;
+                if (status == IMG_ERR_FILE_OPEN)
+                    status = IMG_ERR_INVALID_TIFF;
                 return 0;
             }
             *resolution = resolutionOf(tiff.get());

@@ -57,11 +57,20 @@ std::uint32_t imgCloseSource(DataSource *source);
 // Number of pages (directories), saturating at 65535; 0 with 20 when the data is
 // not TIFF, 5 for a null handle, 38 for an invalid one. The TIFF entry points read
 // from the source's current position: rewind with imgSeekSource between them.
+//
+// Random page access: the count walks the directory chain once per file state and
+// the layer remembers each directory's offset in a small per-process memory (a few
+// files, under 4 MiB, lock-guarded, any thread), keyed by the file's device, inode,
+// size, modification and change times and first directory offset, and dropped on any
+// mismatch. The readers then open page N as directly as page 1, from a source at
+// the start of the file; they walk and remember the chain themselves when the
+// count has not. A remembered offset is checked against the file before use and
+// the directory is read with every check of a cold open.
 std::uint32_t imgTiffPageCount(DataSource *source);
 
-// 1 when the file has more pages than imgTiffPageCount can report (65535), else 0;
-// errors as imgTiffPageCount. Walks the whole chain: ask only of a saturated count.
-std::int32_t imgTiffHasUncountedPages(DataSource *source);
+// 1 when the file has more pages than the count reports (more than 65535), else 0;
+// codes as imgTiffPageCount.
+std::int32_t imgTiffHasPagesPastCount(DataSource *source);
 
 // Size, bits per pixel and resolution of the first page. 1 on success; 0 with 20
 // when the data is not TIFF (resolution then zeros). resolution may be null.

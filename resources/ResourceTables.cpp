@@ -17,9 +17,13 @@ const MenuItemResource kFileMenu[] = {
 };
 
 const MenuItemResource kViewMenu[] = {
-    {ID_VIEW_TOOLBAR, "&Toolbar"},      {ID_VIEW_STATUS_BAR, "&Status Bar"},
-    {ID_VIEW_TOOLTIPS, "T&oolTips"},    {0, nullptr},
+    {ID_VIEW_TOOLBAR, "&Toolbar"},
+    {ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {ID_VIEW_TOOLTIPS, "T&oolTips"},
+    {0, nullptr},
     {ID_VIEW_ANTIALIAS, "&Anti-Alias"},
+    {0, nullptr},
+    {ID_VIEW_THUMBNAILS, "Page &Thumbnails"},
 };
 
 const MenuItemResource kPageMenu[] = {

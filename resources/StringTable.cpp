@@ -28,6 +28,7 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_VIEW_ANTIALIAS, "Give the image a smoother appearance"},
     {ID_VIEW_TOOLTIPS, "Show or hide the tooltips"},
     {ID_HELP_CONTENTS, "Open the help window"},
+    {ID_VIEW_THUMBNAILS, "Show or hide the page thumbnails\nPage Thumbnails"},
     {AFX_IDS_APP_TITLE, "Fax Viewer"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
     {ID_FILE_OPEN, "Open an existing fax document\nOpen"},

@@ -18,12 +18,14 @@ void CPagelotView::OnInitialUpdate()
 {
     CScrollView::OnInitialUpdate();
     UpdateScrollSizes();
+    emit documentUpdated();
 }
 
 void CPagelotView::OnUpdate(CView *, LPARAM lHint, CObject *)
 {
     if (lHint == 0)
         UpdateScrollSizes();
+    emit documentUpdated();
 }
 
 void CPagelotView::UpdateScrollSizes()

@@ -33,6 +33,11 @@ public:
 
     static constexpr COLORREF BACKGROUND = RGB(128, 128, 128);
 
+signals:
+    // After every update from the document, for what follows it beside the view.
+    void documentUpdated();
+
+public:
     // Printing: one fax page per sheet, read again from the file and sized by its own
     // resolution, whatever the screen's zoom, turn or smoothing; reduced only when it
     // would not fit the printable area. Pages that cannot be read print blank and are

@@ -85,6 +85,24 @@ void removeField(std::vector<RawField> &fields, std::uint16_t tag)
     std::erase_if(fields, [tag](const RawField &field) { return field.tag == tag; });
 }
 
+RawTiffBuilder longChain(std::uint32_t pages,
+                         const std::function<std::uint32_t(std::uint32_t)> &widthOf)
+{
+    RawTiffBuilder raw;
+    const std::uint32_t data = raw.addData(std::string(12, '\x55'));
+    std::uint32_t previous = 0;
+    for (std::uint32_t i = 0; i < pages; ++i) {
+        const std::uint32_t directory = raw.addDirectory(
+            RawTiffBuilder::bilevelPage(widthOf(i), 4, COMPRESSION_NONE, data, 12));
+        if (i == 0)
+            raw.setFirstDirectory(directory);
+        else
+            raw.setNextDirectory(previous, directory);
+        previous = directory;
+    }
+    return raw;
+}
+
 std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

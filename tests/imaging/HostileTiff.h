@@ -31,4 +31,7 @@ onePage(const std::string &data,
 void replaceField(std::vector<fixtures::RawField> &fields, const fixtures::RawField &field);
 void removeField(std::vector<fixtures::RawField> &fields, std::uint16_t tag);
 std::string readFile(const std::string &path);
+// A chain of `pages` uncompressed pages 4 rows high, page i widthOf(i) pixels wide.
+fixtures::RawTiffBuilder longChain(std::uint32_t pages,
+                                   const std::function<std::uint32_t(std::uint32_t)> &widthOf);
 std::string noise(std::size_t bytes, std::uint32_t seed);

@@ -61,22 +61,10 @@ TEST(TiffHostileFiles, TensOfThousandsOfDirectories)
 {
     // 70000 pages: the count saturates, and page 65536 is itself, not page 0 again.
     TempDir dir;
-    RawTiffBuilder raw;
-    const std::uint32_t data = raw.addData(std::string(12, '\x55'));
     constexpr std::uint32_t pages = 70000;
     constexpr std::uint32_t marked = 65536;
-    std::uint32_t previous = 0;
-    for (std::uint32_t i = 0; i < pages; ++i) {
-        const std::uint32_t width = i == marked ? 24 : 8;
-        const std::uint32_t directory =
-            raw.addDirectory(RawTiffBuilder::bilevelPage(width, 4, COMPRESSION_NONE, data, 12));
-        if (i == 0)
-            raw.setFirstDirectory(directory);
-        else
-            raw.setNextDirectory(previous, directory);
-        previous = directory;
-    }
-    const std::string path = writeRaw(dir, "many.tif", raw);
+    const std::string path = writeRaw(
+        dir, "many.tif", longChain(pages, [](std::uint32_t i) { return i == marked ? 24u : 8u; }));
     std::uint32_t code = 0;
     double seconds = 0.0;
     EXPECT_EQ(pageCount(path, &code, &seconds), 65535u);

@@ -1,0 +1,333 @@
+// Long faxes: the page change to the last page of an N-page fine G4 fax against
+// page 1 of a one-page fax, opening a 10,000-page fax against a one-page fax, the
+// one walk along the directory chain that the open pays for, and the page
+// thumbnails: a 120-page fax rendered whole with the longest stall of the event
+// loop meanwhile, and the peak memory of a 10,000-page fax scrolled end to end.
+//
+// Every page shown is the same text page; the pages between are blank, which
+// keeps a 65,535-page file to tens of megabytes and does not change what finding
+// a page costs.
+
+#include "display/PageBitmap.h"
+#include "document/PagelotDoc.h"
+#include "imaging/TiffDirectories.h"
+#include "tools/fixtures/LongFax.h"
+#include "tools/fixtures/TempDir.h"
+#include "view/ThumbnailPanel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QScrollBar>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t LENGTHS[] = {1, 1000, 10000, 65535};
+constexpr std::uint32_t OPENED = 10000;
+constexpr std::uint32_t THUMBNAILED = 120;
+
+class BenchFiles
+{
+public:
+    BenchFiles()
+    {
+        using namespace fixtures;
+        const std::vector<FaxPage> pages = {FaxPage{BilevelImage(1728, 2200), 204, 196},
+                                            FaxPage{makeTextPage(1728, 2200, 11), 204, 196}};
+        const std::string text = m_dir.file("text.tif");
+        writeLongFax(text, THUMBNAILED, {pages[1]});
+        m_paths[0] = text;
+        for (std::uint32_t n : LENGTHS) {
+            const std::string path = m_dir.file("fax" + std::to_string(n) + ".tif");
+            std::fprintf(stderr, "writing %u pages\n", n);
+            if (!writeLongFax(path, n, pages,
+                              [n](std::uint32_t i) { return i == 0 || i + 1 == n ? 1 : 0; }))
+                std::fprintf(stderr, "could not write %s\n", path.c_str());
+            m_paths[n] = path;
+        }
+    }
+    // 0: THUMBNAILED text pages.
+    const std::string &path(std::uint32_t pages) const { return m_paths.at(pages); }
+
+private:
+    TempDir m_dir;
+    std::map<std::uint32_t, std::string> m_paths;
+};
+
+const BenchFiles &files()
+{
+    static BenchFiles instance;
+    return instance;
+}
+
+// What the document does for a page change at 50%: read, reduce, build the DIB.
+std::uint32_t showPage(const std::string &path, std::int32_t page, CPageBitmap &source,
+                       CPageBitmap &shown)
+{
+    if (std::uint32_t code = source.LoadPage(CString::fromStdString(path), page))
+        return code;
+    shown.ScaleFrom(source, std::uint32_t(source.m_size.cx / 2),
+                    std::uint32_t(source.m_size.cy / 2), TRUE);
+    return shown.MakeDib();
+}
+
+// The viewer already holds the file, so the chain is remembered before timing.
+void BM_PageChangeToLast(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    CPageBitmap source;
+    CPageBitmap shown;
+    if (showPage(path, 0, source, shown))
+        state.SkipWithError("first page unreadable");
+    for (auto _ : state) {
+        if (showPage(path, std::int32_t(pages - 1), source, shown))
+            state.SkipWithError("page change failed");
+        benchmark::DoNotOptimize(shown.m_pDib);
+    }
+}
+
+// Opening a file the viewer has not seen: nothing is remembered yet.
+void BM_OpenToFirst(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    CPageBitmap source;
+    CPageBitmap shown;
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        if (showPage(path, 0, source, shown))
+            state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(shown.m_pDib);
+    }
+}
+
+void BM_ChainWalk(benchmark::State &state, std::uint32_t pages)
+{
+    const std::string &path = files().path(pages);
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        DataSource *source = imgOpenFileSource(path.c_str());
+        if (imgTiffPageCount(source) != pages)
+            state.SkipWithError("wrong count");
+        imgCloseSource(source);
+    }
+}
+
+struct Stall
+{
+    double wallMs = 0.0; // longest gap between two ticks of the event loop
+    double busyMs = 0.0; // most processor time the thread spent between two ticks
+
+    void take(const Stall &other)
+    {
+        wallMs = std::max(wallMs, other.wallMs);
+        busyMs = std::max(busyMs, other.busyMs);
+    }
+};
+
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Runs the event loop until `done`, ticking a zero timer: the longest gap between
+// two ticks is the longest the user-interface thread was kept from its events. On
+// a shared machine that includes time the thread waited for a core, so the
+// thread's own processor time between ticks is taken as well.
+double runUntil(const std::function<bool()> &done, Stall *stall)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = clock.nsecsElapsed();
+    double lastBusy = threadSeconds();
+    Stall longest;
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const double busy = threadSeconds();
+        longest.take(Stall{double(now - last) / 1e6, (busy - lastBusy) * 1e3});
+        last = now;
+        lastBusy = busy;
+        if (done())
+            loop.quit();
+    });
+    tick.start(0);
+    loop.exec();
+    *stall = longest;
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+bool allKnown(const CThumbnailPanel &panel, int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        if (!panel.GetModel()->IsKnown(row))
+            return false;
+    return true;
+}
+
+// The panel as the frame shows it, on a document holding the file.
+struct ThumbnailScene
+{
+    explicit ThumbnailScene(const std::string &path, int height)
+    {
+        document.LoadFaxFile(CString::fromStdString(path), FALSE);
+        panel.resize(160, height);
+        panel.SetDocument(&document);
+        panel.show();
+    }
+    CPagelotDoc document;
+    CThumbnailPanel panel;
+};
+
+// Every thumbnail of the file in view at once, so all are asked for together.
+void BM_Thumbnails(benchmark::State &state)
+{
+    Stall stall;
+    for (auto _ : state) {
+        forgetDirectoryChains();
+        ThumbnailScene scene(files().path(0), int(THUMBNAILED) * 170);
+        const double seconds =
+            runUntil([&] { return allKnown(scene.panel, 0, int(THUMBNAILED) - 1); }, &stall);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["stall_ms"] = stall.wallMs;
+    state.counters["busy_ms"] = stall.busyMs;
+}
+
+// Scrolled from the first page to the last a few screens at a time, waiting at each
+// stop for what is in view; the figure is the process's peak resident memory.
+void BM_ThumbnailsScrolled(benchmark::State &state)
+{
+    Stall longest;
+    for (auto _ : state) {
+        ThumbnailScene scene(files().path(OPENED), 900);
+        QScrollBar *bar = scene.panel.GetList()->verticalScrollBar();
+        Stall stall;
+        double seconds = 0.0;
+        for (int stop = 0; stop <= 200; ++stop) {
+            bar->setValue(int(std::int64_t(bar->maximum()) * stop / 200));
+            seconds += runUntil(
+                [&] {
+                    // The first entry in view, past the spacing above it.
+                    QListView *list = scene.panel.GetList();
+                    for (int y = 0; y < 40; y += 2) {
+                        const QModelIndex top = list->indexAt(QPoint(40, y));
+                        if (top.isValid())
+                            return allKnown(scene.panel, top.row(), top.row());
+                    }
+                    return false;
+                },
+                &stall);
+            longest.take(stall);
+        }
+        state.SetIterationTime(seconds);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024.0;
+    state.counters["stall_ms"] = longest.wallMs;
+    state.counters["busy_ms"] = longest.busyMs;
+}
+
+void registerAll()
+{
+    auto add = [](const std::string &name, auto &&fn) {
+        benchmark::RegisterBenchmark(name.c_str(), fn)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true)
+            ->ComputeStatistics("min", [](const std::vector<double> &v) {
+                return *std::min_element(v.begin(), v.end());
+            });
+    };
+    for (std::uint32_t n : LENGTHS)
+        add("PageChangeToLast/" + std::to_string(n),
+            [n](benchmark::State &s) { BM_PageChangeToLast(s, n); });
+    for (std::uint32_t n : {1u, OPENED})
+        add("OpenToFirst/" + std::to_string(n), [n](benchmark::State &s) { BM_OpenToFirst(s, n); });
+    add("ChainWalk/" + std::to_string(OPENED),
+        [](benchmark::State &s) { BM_ChainWalk(s, OPENED); });
+    benchmark::RegisterBenchmark(("Thumbnails/" + std::to_string(THUMBNAILED)).c_str(),
+                                 BM_Thumbnails)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(3);
+    // Last: the peak memory it reports is the whole run's.
+    benchmark::RegisterBenchmark(("ThumbnailsScrolled/" + std::to_string(OPENED)).c_str(),
+                                 BM_ThumbnailsScrolled)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(1);
+}
+
+// Prints the usual table, then the figures the long-fax work is held to.
+class LongFaxReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
+                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nFastest wall-clock times, ms:\n");
+        const double first = time("PageChangeToLast/1");
+        for (std::uint32_t n : LENGTHS) {
+            const double last = time("PageChangeToLast/" + std::to_string(n));
+            std::printf("  last page of %5u pages %8.2f = %5.2f x page 1 of one page   target "
+                        "at most 1.5\n",
+                        n, last, first > 0 ? last / first : 0.0);
+        }
+        const double one = time("OpenToFirst/1");
+        const double many = time("OpenToFirst/" + std::to_string(OPENED));
+        const double walk = time("ChainWalk/" + std::to_string(OPENED));
+        std::printf("  open %u pages %8.2f, one page %8.2f, walk %8.2f (%.2f us per directory)\n",
+                    OPENED, many, one, walk, walk * 1000.0 / OPENED);
+        std::printf("  open %u pages / (2 x one page + walk) = %.2f   target at most 1\n", OPENED,
+                    (2 * one + walk) > 0 ? many / (2 * one + walk) : 0.0);
+    }
+
+private:
+    double time(const std::string &name) const
+    {
+        auto it = m_times.find(name);
+        return it == m_times.end() ? 0.0 : it->second;
+    }
+
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    files();
+    registerAll();
+    LongFaxReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,269 @@
+// The page thumbnails panel: shown from the View menu and kept with the bar layout,
+// following the document's page, going to the page clicked, and never showing a
+// thumbnail of another file.
+
+#include "tests/app/AppTestFixture.h"
+
+#include "display/ImagingErrorText.h"
+#include "document/PagelotDoc.h"
+#include "framework/CmdUI.h"
+#include "resources/Resource.h"
+#include "tests/support/RawTiffBuilder.h"
+#include "tools/fixtures/FixtureWriter.h"
+#include "view/PagelotView.h"
+#include "view/ThumbnailPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListView>
+#include <QMouseEvent>
+#include <QThread>
+#include <tiffio.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+// Runs the event loop until the condition holds; false if it never does. The
+// deadline only keeps a broken build from hanging.
+bool waitFor(const std::function<bool()> &condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+bool allVisibleKnown(CThumbnailPanel *pPanel)
+{
+    QListView *pList = pPanel->GetList();
+    const QRect area = pList->viewport()->rect();
+    for (int row = 0; row < pPanel->GetModel()->rowCount(); ++row) {
+        if (pList->visualRect(pPanel->GetModel()->index(row)).intersects(area)
+            && !pPanel->GetModel()->IsKnown(row))
+            return false;
+    }
+    return true;
+}
+
+QImage thumbnailOf(CThumbnailPanel *pPanel, int row)
+{
+    return pPanel->GetModel()
+        ->data(pPanel->GetModel()->index(row), Qt::DecorationRole)
+        .value<QImage>();
+}
+
+void clickRow(CThumbnailPanel *pPanel, int row)
+{
+    QListView *pList = pPanel->GetList();
+    const QModelIndex index = pPanel->GetModel()->index(row);
+    pList->scrollTo(index);
+    const QPointF at = pList->visualRect(index).center();
+    const QPointF global = pList->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, {}, {});
+    QApplication::sendEvent(pList->viewport(), &press);
+    QApplication::sendEvent(pList->viewport(), &release);
+}
+
+class ThumbnailTest : public AppTest
+{
+protected:
+    CThumbnailPanel *ShowPanel()
+    {
+        Action(ID_VIEW_THUMBNAILS)->trigger();
+        CThumbnailPanel *pPanel = Frame()->GetThumbnailPanel();
+        EXPECT_TRUE(pPanel->isVisible());
+        return pPanel;
+    }
+
+    // Pages all black or all white, 1728 pixels wide and `height` high (1000 if 0).
+    std::string WriteFax(const std::string &name, int pages, std::uint32_t height, bool black) const
+    {
+        height = height ? height : 1000;
+        std::vector<fixtures::FaxPage> faxPages;
+        for (int i = 0; i < pages; ++i) {
+            fixtures::FaxPage page{fixtures::BilevelImage(1728, height), 204, 196};
+            if (black)
+                page.image.fillRect(0, 0, 1728, height);
+            faxPages.push_back(page);
+        }
+        const std::string path = m_dir.file(name);
+        EXPECT_TRUE(fixtures::writeFaxTiff(path, faxPages));
+        return path;
+    }
+    using AppTest::WriteFax;
+};
+
+} // namespace
+
+TEST_F(ThumbnailTest, OffByDefaultToggledFromTheViewMenuAndKeptWithTheBarLayout)
+{
+    ASSERT_NE(Start({QString::fromStdString(WriteFax("fax.tif", 3))}), nullptr);
+    CThumbnailPanel *pPanel = Frame()->GetThumbnailPanel();
+    ASSERT_NE(pPanel, nullptr);
+    EXPECT_FALSE(pPanel->isVisible());
+    UpdateAllCommands();
+    EXPECT_FALSE(Action(ID_VIEW_THUMBNAILS)->isChecked());
+
+    ShowPanel();
+    UpdateAllCommands();
+    EXPECT_TRUE(Action(ID_VIEW_THUMBNAILS)->isChecked());
+    Frame()->addDockWidget(Qt::RightDockWidgetArea, pPanel);
+    Close();
+
+    ASSERT_NE(Start(), nullptr);
+    pPanel = Frame()->GetThumbnailPanel();
+    EXPECT_TRUE(pPanel->isVisible());
+    EXPECT_EQ(Frame()->dockWidgetArea(pPanel), Qt::RightDockWidgetArea);
+    Action(ID_VIEW_THUMBNAILS)->trigger();
+    EXPECT_FALSE(pPanel->isVisible());
+    Close();
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_FALSE(Frame()->GetThumbnailPanel()->isVisible());
+}
+
+TEST_F(ThumbnailTest, ClickGoesToThePageAndTheHighlightFollowsPageCommands)
+{
+    ASSERT_NE(Start({QString::fromStdString(WriteFax("fax.tif", 12, 900))}), nullptr);
+    CThumbnailPanel *pPanel = ShowPanel();
+    ASSERT_EQ(pPanel->GetModel()->rowCount(), 12);
+    EXPECT_EQ(pPanel->GetList()->currentIndex().row(), 0);
+
+    Action(ID_ROTATE_UPSIDEDOWN)->trigger();
+    clickRow(pPanel, 9);
+    EXPECT_EQ(Document()->GetCurrentPage(), 9);
+    EXPECT_TRUE(Document()->IsUpsideDown());
+    EXPECT_EQ(Document()->GetRotation(), Rotation::UpsideDown);
+
+    struct Step
+    {
+        UINT nID;
+        int page;
+    };
+    for (const Step step : {Step{ID_PAGE_FIRST, 0}, Step{ID_PAGE_NEXT, 1}, Step{ID_PAGE_LAST, 11},
+                            Step{ID_PAGE_PREVIOUS, 10}}) {
+        UpdateAllCommands();
+        Action(step.nID)->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(Document()->GetCurrentPage(), step.page);
+        const QModelIndex current = pPanel->GetList()->currentIndex();
+        EXPECT_EQ(current.row(), step.page);
+        EXPECT_TRUE(pPanel->GetList()->selectionModel()->isSelected(current));
+        EXPECT_TRUE(
+            pPanel->GetList()->viewport()->rect().contains(pPanel->GetList()->visualRect(current)))
+            << step.page;
+    }
+}
+
+TEST_F(ThumbnailTest, UnreadablePageShowsAPlaceholderWithTheReasonAndTheRestRender)
+{
+    const fixtures::BilevelImage good = fixtures::makePatternImage(160, 120, 4);
+    fixtures::RawTiffBuilder raw;
+    const std::uint32_t data = raw.addData(
+        std::string(reinterpret_cast<const char *>(good.rows.data()), good.rows.size()));
+    const auto bytes = std::uint32_t(good.rows.size());
+    const std::uint32_t dirs[] = {raw.addDirectory(fixtures::RawTiffBuilder::bilevelPage(
+                                      160, 120, COMPRESSION_NONE, data, bytes)),
+                                  raw.addDirectory(fixtures::RawTiffBuilder::bilevelPage(
+                                      160, 120, COMPRESSION_NONE, 1u << 30, bytes)),
+                                  raw.addDirectory(fixtures::RawTiffBuilder::bilevelPage(
+                                      160, 120, COMPRESSION_NONE, data, bytes))};
+    raw.setFirstDirectory(dirs[0]);
+    raw.setNextDirectory(dirs[0], dirs[1]);
+    raw.setNextDirectory(dirs[1], dirs[2]);
+    const std::string path = m_dir.write("mixed.tif", raw.bytes());
+
+    ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
+    CThumbnailPanel *pPanel = ShowPanel();
+    ASSERT_EQ(pPanel->GetModel()->rowCount(), 3);
+    ASSERT_TRUE(waitFor([&] { return allVisibleKnown(pPanel); }));
+
+    const CThumbnailModel *pModel = pPanel->GetModel();
+    EXPECT_EQ(pModel->data(pModel->index(1), Qt::ToolTipRole).toString(),
+              ImagingErrorText(IMG_ERR_FILE_READ));
+    for (int row : {0, 2}) {
+        EXPECT_TRUE(pModel->data(pModel->index(row), Qt::ToolTipRole).toString().isEmpty());
+        EXPECT_NE(thumbnailOf(pPanel, row), thumbnailOf(pPanel, 1)) << row;
+        EXPECT_EQ(pModel->data(pModel->index(row), Qt::DisplayRole).toString(),
+                  QString::number(row + 1));
+    }
+    EXPECT_EQ(thumbnailOf(pPanel, 0), thumbnailOf(pPanel, 2));
+}
+
+TEST_F(ThumbnailTest, OpeningAnotherFileWhileRenderingLeavesNoThumbnailOfTheFirst)
+{
+    const std::string white = WriteFax("white.tif", 40, 0, false);
+    const std::string black = WriteFax("black.tif", 30, 0, true);
+    ASSERT_NE(Start({QString::fromStdString(white)}), nullptr);
+    CThumbnailPanel *pPanel = ShowPanel();
+
+    // Every thumbnail, as it arrives, must be of the file open at that moment.
+    bool blackOpen = false;
+    int arrived = 0;
+    int stale = 0;
+    QObject::connect(pPanel->GetModel(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &from, const QModelIndex &to) {
+                         for (int row = from.row(); row <= to.row(); ++row) {
+                             const QImage image = thumbnailOf(pPanel, row);
+                             const QPoint centre(image.width() / 2, image.height() / 2);
+                             ++arrived;
+                             if ((qGray(image.pixel(centre)) < 128) != blackOpen)
+                                 ++stale;
+                         }
+                     });
+    // Switch while a page of the other file is being rendered.
+    for (int round = 0; round < 7; ++round) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(25);
+        while (std::chrono::steady_clock::now() < until)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        blackOpen = round % 2 == 0;
+        Document()->LoadFaxFile(QString::fromStdString(blackOpen ? black : white), TRUE);
+        Document()->RefreshDisplay();
+    }
+    ASSERT_TRUE(blackOpen);
+    ASSERT_EQ(pPanel->GetModel()->rowCount(), 30);
+    ASSERT_TRUE(waitFor([&] { return allVisibleKnown(pPanel); }));
+    EXPECT_GT(arrived, 0);
+    EXPECT_EQ(stale, 0);
+    for (int row = 0; row < 30; ++row) {
+        if (pPanel->GetModel()->IsKnown(row)) {
+            const QImage image = thumbnailOf(pPanel, row);
+            EXPECT_LT(qGray(image.pixel(image.width() / 2, image.height() / 2)), 128) << row;
+        }
+    }
+}
+
+TEST(ThumbnailModel, KeepsAtMostItsCacheBytesWhateverThePageCount)
+{
+    const CSize box(CThumbnailPanel::THUMBNAIL_WIDTH, CThumbnailPanel::THUMBNAIL_HEIGHT);
+    CThumbnailModel model(box);
+    constexpr int pages = 3000;
+    model.Reset(pages);
+    QImage page(box.cx, box.cy, QImage::Format_Grayscale8);
+    page.fill(0);
+    for (int i = 0; i < pages; ++i)
+        model.SetThumbnail(i, page);
+    qsizetype bytes = 0;
+    int kept = 0;
+    for (int i = 0; i < pages; ++i) {
+        if (model.IsKnown(i)) {
+            ++kept;
+            bytes += model.data(model.index(i), Qt::DecorationRole).value<QImage>().sizeInBytes();
+        }
+    }
+    EXPECT_LE(bytes, CThumbnailModel::CACHE_BYTES);
+    EXPECT_GT(kept, 100);
+    EXPECT_LT(kept, pages);
+    EXPECT_TRUE(model.IsKnown(pages - 1));
+
+    model.Reset(5);
+    EXPECT_FALSE(model.IsKnown(0));
+    EXPECT_EQ(model.rowCount(), 5);
+}

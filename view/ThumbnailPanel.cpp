@@ -1,0 +1,280 @@
+#include "view/ThumbnailPanel.h"
+
+#include "display/ImagingErrorText.h"
+#include "document/PagelotDoc.h"
+#include "framework/StringResources.h"
+#include "resources/Resource.h"
+
+#include <QEvent>
+#include <QListView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace {
+
+// Thumbnail above its page number, both centred.
+class ThumbnailDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *pOption, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(pOption, index);
+        pOption->decorationPosition = QStyleOptionViewItem::Top;
+        pOption->decorationAlignment = Qt::AlignHCenter;
+        pOption->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    }
+};
+
+QImage blankBox(CSize box, QColor fill, QColor frame)
+{
+    QImage image(box.cx, box.cy, QImage::Format_ARGB32_Premultiplied);
+    image.fill(fill);
+    QPainter painter(&image);
+    painter.setPen(frame);
+    painter.drawRect(0, 0, box.cx - 1, box.cy - 1);
+    return image;
+}
+
+QImage unreadableBox(CSize box)
+{
+    QImage image = blankBox(box, QColor(250, 250, 250), QColor(160, 160, 160));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(190, 40, 40), 3));
+    const int side = std::min(box.cx, box.cy) / 3;
+    const QRect cross(box.cx / 2 - side / 2, box.cy / 2 - side / 2, side, side);
+    painter.drawLine(cross.topLeft(), cross.bottomRight());
+    painter.drawLine(cross.topRight(), cross.bottomLeft());
+    return image;
+}
+
+} // namespace
+
+CThumbnailModel::CThumbnailModel(CSize box, QObject *pParent)
+    : QAbstractListModel(pParent)
+    , m_box(box)
+    , m_cache(CACHE_BYTES)
+    , m_pending(blankBox(box, QColor(235, 235, 235), QColor(200, 200, 200)))
+    , m_unreadable(unreadableBox(box))
+{
+}
+
+void CThumbnailModel::Reset(std::int32_t pages)
+{
+    beginResetModel();
+    m_nPages = std::max(pages, 0);
+    m_cache.clear();
+    m_failed.clear();
+    endResetModel();
+}
+
+QImage CThumbnailModel::Boxed(const QImage &image) const
+{
+    QImage boxed = blankBox(m_box, Qt::transparent, Qt::transparent);
+    QPainter painter(&boxed);
+    const QRect page((m_box.cx - image.width()) / 2, (m_box.cy - image.height()) / 2, image.width(),
+                     image.height());
+    painter.drawImage(page.topLeft(), image);
+    painter.setPen(QColor(120, 120, 120));
+    painter.drawRect(page.adjusted(0, 0, -1, -1));
+    return boxed;
+}
+
+void CThumbnailModel::SetThumbnail(std::int32_t page, const QImage &image)
+{
+    if (page < 0 || page >= m_nPages)
+        return;
+    auto *pBoxed = new QImage(Boxed(image));
+    m_cache.insert(page, pBoxed, pBoxed->sizeInBytes());
+    const QModelIndex changed = index(page);
+    emit dataChanged(changed, changed, {Qt::DecorationRole});
+}
+
+void CThumbnailModel::SetFailed(std::int32_t page, const CString &reason)
+{
+    if (page < 0 || page >= m_nPages)
+        return;
+    m_failed.insert(page, reason);
+    const QModelIndex changed = index(page);
+    emit dataChanged(changed, changed, {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+bool CThumbnailModel::IsKnown(std::int32_t page) const
+{
+    return m_cache.contains(page) || m_failed.contains(page);
+}
+
+int CThumbnailModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_nPages;
+}
+
+QVariant CThumbnailModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_nPages)
+        return {};
+    const std::int32_t page = index.row();
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::number(page + 1);
+    case Qt::DecorationRole:
+        if (const QImage *pImage = m_cache.object(page))
+            return *pImage;
+        return m_failed.contains(page) ? m_unreadable : m_pending;
+    case Qt::ToolTipRole:
+        return m_failed.value(page);
+    default:
+        return {};
+    }
+}
+
+CThumbnailPanel::CThumbnailPanel(QWidget *pParent)
+    : QDockWidget(pParent)
+    , m_pList(new QListView(this))
+    , m_pModel(new CThumbnailModel(CSize(THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT), this))
+{
+    CString title;
+    AfxExtractSubString(title, AfxLoadString(ID_VIEW_THUMBNAILS), 1);
+    setWindowTitle(title);
+    // The bar layout saves and restores docks by name.
+    setObjectName(QStringLiteral("PageThumbnails"));
+
+    m_pList->setModel(m_pModel);
+    m_pList->setItemDelegate(new ThumbnailDelegate(m_pList));
+    m_pList->setUniformItemSizes(true);
+    m_pList->setIconSize(QSize(THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT));
+    m_pList->setSpacing(4);
+    m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pList->setMinimumWidth(THUMBNAIL_WIDTH + 40);
+    m_pList->viewport()->installEventFilter(this);
+    setWidget(m_pList);
+
+    connect(m_pList, &QListView::clicked, this, &CThumbnailPanel::GoTo);
+    connect(m_pList, &QListView::activated, this, &CThumbnailPanel::GoTo);
+    connect(m_pList->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &CThumbnailPanel::ScheduleRequest);
+
+    m_pRenderer = std::make_unique<CThumbnailRenderer>(
+        this,
+        [this](std::uint64_t generation, std::int32_t page, const QImage &image,
+               std::uint32_t code) { Deliver(generation, page, image, code); },
+        CSize(THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT));
+}
+
+CThumbnailPanel::~CThumbnailPanel() = default;
+
+void CThumbnailPanel::SetDocument(CPagelotDoc *pDoc)
+{
+    m_pDoc = pDoc;
+    SyncWithDocument();
+}
+
+void CThumbnailPanel::SyncWithDocument()
+{
+    const std::int32_t pages = m_pDoc ? m_pDoc->GetPageCount() : 0;
+    const CString path = m_pDoc && pages > 0 ? m_pDoc->GetPath() : CString();
+    const std::uint32_t serial = m_pDoc ? m_pDoc->GetLoadSerial() : 0;
+    if (serial != m_nLoadSerial || path != m_strPath || pages != m_pModel->rowCount()) {
+        m_nLoadSerial = serial;
+        m_strPath = path;
+        m_nGeneration = m_pRenderer->Reset(path);
+        m_pModel->Reset(path.isEmpty() ? 0 : pages);
+    }
+    if (m_pModel->rowCount() > 0) {
+        const QModelIndex current = m_pModel->index(m_pDoc->GetCurrentPage());
+        m_pList->setCurrentIndex(current);
+        m_pList->scrollTo(current, QAbstractItemView::EnsureVisible);
+    }
+    ScheduleRequest();
+}
+
+void CThumbnailPanel::GoTo(const QModelIndex &index)
+{
+    if (m_pDoc && index.isValid())
+        m_pDoc->GoToPage(index.row());
+    // A page that could not be read leaves the document where it was.
+    SyncWithDocument();
+}
+
+void CThumbnailPanel::showEvent(QShowEvent *pEvent)
+{
+    QDockWidget::showEvent(pEvent);
+    ScheduleRequest();
+}
+
+void CThumbnailPanel::hideEvent(QHideEvent *pEvent)
+{
+    QDockWidget::hideEvent(pEvent);
+    m_pRenderer->Request({});
+}
+
+bool CThumbnailPanel::eventFilter(QObject *pWatched, QEvent *pEvent)
+{
+    if (pWatched == m_pList->viewport() && pEvent->type() == QEvent::Resize)
+        ScheduleRequest();
+    return QDockWidget::eventFilter(pWatched, pEvent);
+}
+
+void CThumbnailPanel::ScheduleRequest()
+{
+    if (m_bRequestScheduled)
+        return;
+    m_bRequestScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bRequestScheduled = false;
+        RequestNearVisible();
+    });
+}
+
+void CThumbnailPanel::RequestNearVisible()
+{
+    const std::int32_t pages = m_pModel->rowCount();
+    if (isHidden() || pages == 0) {
+        m_pRenderer->Request({});
+        return;
+    }
+    const QRect area = m_pList->viewport()->rect();
+    const int x = area.center().x();
+    QModelIndex top = m_pList->indexAt(QPoint(x, area.top() + 1));
+    QModelIndex bottom = m_pList->indexAt(QPoint(x, area.bottom() - 1));
+    const std::int32_t first = top.isValid() ? top.row() : 0;
+    // Below the last entry, or before the list is laid out, count rows by their height.
+    const int rowHeight =
+        std::max(m_pList->visualRect(m_pModel->index(first)).height(), THUMBNAIL_HEIGHT / 2);
+    const std::int32_t last = bottom.isValid()
+                                  ? bottom.row()
+                                  : std::min(pages - 1, first + area.height() / rowHeight + 1);
+    const std::int32_t margin = std::max(last - first + 1, 1);
+
+    std::vector<std::int32_t> wanted;
+    auto want = [&](std::int32_t page) {
+        if (page >= 0 && page < pages && !m_pModel->IsKnown(page))
+            wanted.push_back(page);
+    };
+    for (std::int32_t page = first; page <= last; ++page)
+        want(page);
+    for (std::int32_t step = 1; step <= margin; ++step) {
+        want(last + step);
+        want(first - step);
+    }
+    m_pRenderer->Request(std::move(wanted));
+}
+
+void CThumbnailPanel::Deliver(std::uint64_t generation, std::int32_t page, const QImage &image,
+                              std::uint32_t code)
+{
+    if (generation != m_nGeneration)
+        return;
+    if (code == 0)
+        m_pModel->SetThumbnail(page, image);
+    else
+        m_pModel->SetFailed(page, ImagingErrorText(code));
+}
