@@ -1,12 +1,12 @@
 #include "tests/app/AppTestFixture.h"
 
-#include "view/PagelotView.h"
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemMetrics.h"
 #include "tools/fixtures/FixtureWriter.h"
+#include "view/PagelotView.h"
 
 #include <QAction>
 #include <QSettings>
