@@ -10,6 +10,7 @@
 
 // Strings of the application
 #define IDS_PAGES_PAST_LIMIT 200
+#define IDS_PRINT_BLANK_START 201
 
 // Status panes of the document
 #define ID_INDICATOR_PAGE 59142

@@ -12,6 +12,8 @@ constexpr StringResource STRING_TABLE[] = {
                     "Pagelot Document"},
     {IDS_PAGES_PAST_LIMIT, "This fax has more than 65,535 pages. Only the first 65,535 can be "
                            "shown and printed."},
+    {IDS_PRINT_BLANK_START, "The first %1 pages of %2 could not be read and came out blank:\n%3\n\n"
+                            "Print the other %4 pages anyway?"},
     {ID_PAGE_FIRST, "View the first page\nFirst Page"},
     {ID_PAGE_PREVIOUS, "View the previous page\nPrevious Page"},
     {ID_PAGE_NEXT, "View the next page\nNext Page"},

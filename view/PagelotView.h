@@ -41,7 +41,8 @@ public:
     // Printing: one fax page per sheet, read again from the file and sized by its own
     // resolution, whatever the screen's zoom, turn or smoothing; reduced only when it
     // would not fit the printable area. Pages that cannot be read print blank and are
-    // named in one message when the job (not a preview) ends.
+    // named in one message when the job (not a preview) ends; a long job whose first
+    // sheets all come out blank asks before it goes on.
     BOOL OnPreparePrinting(CPrintInfo *pInfo) override;
     void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo) override;
     void OnPrint(CDC *pDC, CPrintInfo *pInfo) override;
@@ -55,6 +56,10 @@ public:
     // "Page 2 of fax.tif was not printed:" and the error text on its own line, one
     // paragraph per reason.
     static CString PrintFailureText(const CString &file, const std::vector<PrintFailure> &failures);
+    // A job of more than LONG_JOB_SHEETS sheets whose first BLANK_START_SHEETS cannot
+    // be read stops to ask whether to print the rest.
+    static constexpr UINT LONG_JOB_SHEETS = 100;
+    static constexpr std::size_t BLANK_START_SHEETS = 5;
 
 protected:
     // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Other keys go
@@ -63,6 +68,7 @@ protected:
 
     void CreateBackgroundBrush();
     void MapPrintCommands();
+    void AskAfterBlankStart(CPrintInfo *pInfo);
 
     CBrush m_brushBackground;
     std::vector<PrintFailure> m_printFailures;

@@ -5,10 +5,12 @@
 #include "framework/Dc.h"
 #include "framework/MessageBox.h"
 #include "framework/Printing.h"
+#include "framework/StringResources.h"
 #include "resources/Resource.h"
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -125,6 +127,28 @@ CString CPagelotView::PrintFailureText(const CString &file,
     return paragraphs.join(QStringLiteral("\n\n"));
 }
 
+// A long job whose first sheets all failed is most likely a file that has gone or been
+// replaced: ask once, before the rest of the paper goes the same way.
+void CPagelotView::AskAfterBlankStart(CPrintInfo *pInfo)
+{
+    const UINT first = std::max(pInfo->GetFromPage(), pInfo->GetMinPage());
+    const UINT last = std::min(pInfo->GetToPage(), pInfo->GetMaxPage());
+    if (last < first || last - first + 1 <= LONG_JOB_SHEETS)
+        return;
+    if (m_printFailures.size() != BLANK_START_SHEETS
+        || pInfo->m_nCurPage != first + UINT(BLANK_START_SHEETS) - 1)
+        return;
+    CPagelotDoc *pDoc = GetDocument();
+    const CString file = pDoc ? QFileInfo(pDoc->GetPath()).fileName() : CString();
+    const CString text = AfxLoadString(IDS_PRINT_BLANK_START)
+                             .arg(BLANK_START_SHEETS)
+                             .arg(file)
+                             .arg(ImagingErrorText(m_printFailures.front().code))
+                             .arg(last - pInfo->m_nCurPage);
+    if (AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        pInfo->m_bContinuePrinting = FALSE;
+}
+
 // A page that cannot be read or drawn leaves its sheet blank; the loop goes on with the
 // next page, and the pages that could not be read are reported when the job ends.
 void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
@@ -135,8 +159,10 @@ void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
     CPageBitmap &page = pDoc->GetPrintPage();
     const auto index = static_cast<std::int32_t>(pInfo->m_nCurPage) - 1;
     if (const std::uint32_t code = page.LoadPrintPage(pDoc->GetPath(), index); code != 0) {
-        if (!pInfo->m_bPreview)
+        if (!pInfo->m_bPreview) {
             m_printFailures.push_back({pInfo->m_nCurPage, code});
+            AskAfterBlankStart(pInfo);
+        }
         return;
     }
 

@@ -3,6 +3,7 @@
 
 #include "app/SessionEnd.h"
 #include "document/PagelotDoc.h"
+#include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
 #include "framework/PrintProgress.h"
 #include "framework/Printing.h"
@@ -21,6 +22,7 @@
 
 #include <csignal>
 #include <functional>
+#include <vector>
 
 using namespace fixtures;
 using pdfsheets::sheetCount;
@@ -181,4 +183,67 @@ TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(Frame()->isVisible());
     SetMainLoopRunning(false);
+}
+
+// A long job whose first sheets all come out blank (the file has gone) asks once
+// before it goes on; the file is back from the sixth page on.
+class BlankStartTest : public LongPrintTest
+{
+protected:
+    std::string PrintAnswering(int answer)
+    {
+        StartLong(500);
+        const QString path = Document()->GetPath();
+        const QString away = path + QStringLiteral(".away");
+        EXPECT_TRUE(QFile::rename(path, away));
+        AfxSetMessageBoxHook([this, answer](const CString &text, const CString &, UINT type) {
+            m_messages.push_back(text);
+            if ((type & MB_TYPEMASK) != MB_YESNO)
+                return IDOK;
+            m_questions.push_back(UINT(m_view.m_nPrinted + 1));
+            return answer;
+        });
+        m_view.m_afterPage = [path, away](const CPrintInfo &info) {
+            if (info.m_nCurPage == CPagelotView::BLANK_START_SHEETS)
+                QFile::rename(away, path);
+        };
+        const std::string pdf = PrintAll();
+        EXPECT_EQ(m_questions, std::vector<UINT>{UINT(CPagelotView::BLANK_START_SHEETS)});
+        EXPECT_EQ(m_messages.size(), 2u);
+        if (m_messages.size() == 2) {
+            EXPECT_TRUE(m_messages[0].startsWith(QStringLiteral(
+                "The first 5 pages of long.tif could not be read and came out blank:\n")));
+            EXPECT_TRUE(
+                m_messages[0].endsWith(QStringLiteral("Print the other 495 pages anyway?")));
+            EXPECT_TRUE(
+                m_messages[1].startsWith(QStringLiteral("Pages 1-5 of long.tif were not printed")));
+        }
+        return pdf;
+    }
+    std::vector<UINT> m_questions;
+};
+
+TEST_F(BlankStartTest, NoStopsTheJobAtTheSheetsDone)
+{
+    const std::string pdf = PrintAnswering(IDNO);
+    EXPECT_EQ(m_view.m_nPrinted, 5);
+    EXPECT_EQ(sheetCount(pdf), 5);
+}
+
+TEST_F(BlankStartTest, YesPrintsTheRest)
+{
+    const std::string pdf = PrintAnswering(IDYES);
+    EXPECT_EQ(m_view.m_nPrinted, 500);
+    EXPECT_EQ(sheetCount(pdf), 500);
+}
+
+// A job of up to a hundred sheets goes on without asking, blank or not.
+TEST_F(LongPrintTest, ShortJobOfBlankSheetsIsNotQuestioned)
+{
+    StartLong(CPagelotView::LONG_JOB_SHEETS);
+    ASSERT_TRUE(QFile::remove(Document()->GetPath()));
+    const std::string pdf = PrintAll();
+    EXPECT_EQ(sheetCount(pdf), int(CPagelotView::LONG_JOB_SHEETS));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_TRUE(m_messages[0].startsWith(QStringLiteral("Pages 1-100 of long.tif")));
 }
