@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -71,7 +70,7 @@ TEST(SettingsFile, ReadOnceAndWrittenOnlyWhenSaved)
     EXPECT_EQ(app.GetProfileInt(SECTION, ENTRY, 1), 3u);
     EXPECT_EQ(readAll(ini), "[Settings]\nEnableTips=5\n");
     EXPECT_EQ(app.ExitInstance(), 0);
-    EXPECT_EQ(QSettings(qpath(ini), QSettings::IniFormat).value("Settings/EnableTips").toInt(), 3);
+    EXPECT_EQ(readAll(ini), "[Settings]\nEnableTips=3\n");
     EXPECT_EQ(fileType(ini), mode_t(S_IFREG));
 }
 
@@ -160,8 +159,9 @@ TEST(SettingsFile, HostilePathsGiveDefaultsAndAreNeverWrittenThrough)
         EXPECT_EQ(snapshot(outside), outsideBefore);
         if (row.replaced) {
             EXPECT_EQ(fileType(path), mode_t(S_IFREG));
-            EXPECT_EQ(QSettings(qpath(path), QSettings::IniFormat).value("Settings/EnableTips"),
-                      QVariant(QStringLiteral("7")));
+            // Read as text: QSettings keeps parsed files by path, size and time stamp, and
+            // the file it read at start-up has the same size and at times the same stamp.
+            EXPECT_NE(readAll(path).find("EnableTips=7"), std::string::npos);
         } else {
             EXPECT_EQ(fileType(path), before);
         }
