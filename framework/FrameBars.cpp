@@ -43,19 +43,23 @@ QAction *CFrameWnd::GetCommandAction(UINT nID)
         action->setToolTip(text);
     action->setIcon(AfxLoadIcon(nID));
     action->setIconVisibleInMenu(false);
-    connect(action, &QAction::triggered, this, [this, nID, action] {
-        // Shortcuts fire whatever the action showed when the state last changed: ask the
-        // update rule now, so no route runs a command its rule disables.
-        CActionCmdUI state(nID, action);
-        state.DoUpdate(this, TRUE);
-        if (!state.m_bEnabled)
-            return;
-        OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
-        // A command may change what the bars show: bring them up to date at once.
-        OnIdleUpdateCmdUI();
-    });
+    connect(action, &QAction::triggered, this, [this, nID] { RunCommand(nID); });
     m_commandActions.emplace(nID, action);
     return action;
+}
+
+BOOL CFrameWnd::RunCommand(UINT nID)
+{
+    // Shortcuts fire whatever the action showed when the state last changed: ask the
+    // update rule now, so no route runs a command its rule disables.
+    CActionCmdUI state(nID, GetCommandAction(nID));
+    state.DoUpdate(this, TRUE);
+    if (!state.m_bEnabled)
+        return FALSE;
+    OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
+    // A command may change what the bars show: bring them up to date at once.
+    OnIdleUpdateCmdUI();
+    return TRUE;
 }
 
 void CFrameWnd::BuildMenus()
@@ -83,8 +87,9 @@ void CFrameWnd::BuildMenus()
                 [this, menu] { AfxUpdateActions(this, menu->actions()); });
     }
     for (const AcceleratorResource &accelerator : resources.accelerators) {
+        // A command may have several keys, as Zoom In has Ctrl++ and Ctrl+=.
         QAction *action = GetCommandAction(accelerator.nID);
-        action->setShortcut(QKeySequence(accelerator.key));
+        action->setShortcuts(action->shortcuts() << QKeySequence(accelerator.key));
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }

@@ -55,6 +55,9 @@ public:
     // The one action of command nID shared by menu, toolbar and shortcuts; made on first
     // use with its prompt as status tip and its tooltip from the string table.
     QAction *GetCommandAction(UINT nID);
+    // Runs command nID as its menu item or key would: only when its update rule enables
+    // it, then brings the bars up to date. FALSE, with nothing run, when it is disabled.
+    BOOL RunCommand(UINT nID);
 
     void EnableDocking(DWORD dwDockStyle);
     void DockControlBar(CToolBar *pBar);
