@@ -145,6 +145,48 @@ void CPagelotDoc::OnZoom(const ZoomModeInfo &zoom)
         SetZoom(zoom.mode);
 }
 
+const ZoomModeInfo *CPagelotDoc::ZoomStep(bool larger) const
+{
+    const std::int32_t pageWidth = m_sourcePage.m_size.cx;
+    if (!HasPage() || pageWidth <= 0)
+        return nullptr;
+    // Scales compare by the width they give the page's own width: a fixed scale's exactly,
+    // a fit's as shown, across the page after a quarter turn.
+    const ZoomModeInfo &current = ZoomModeInfoOf(m_nZoomMode);
+    std::int32_t shownWidth = 0;
+    if (current.fit == ZoomFit::None) {
+        shownWidth = pageWidth / current.divisor;
+    } else {
+        const CSize shown = m_displayPage.ShownSize();
+        shownWidth = isQuarterTurned(m_nRotation) ? shown.cy : shown.cx;
+    }
+    const ZoomModeInfo *step = nullptr;
+    std::int32_t stepWidth = 0;
+    for (const ZoomModeInfo &zoom : ZoomModes()) {
+        if (zoom.fit != ZoomFit::None || zoom.mode == m_nZoomMode)
+            continue;
+        const std::int32_t width = pageWidth / zoom.divisor;
+        const bool onTheWay = larger ? width > shownWidth : width < shownWidth;
+        const bool nearer = !step || (larger ? width < stepWidth : width > stepWidth);
+        if (onTheWay && nearer) {
+            step = &zoom;
+            stepWidth = width;
+        }
+    }
+    return step;
+}
+
+void CPagelotDoc::OnZoomStep(bool larger)
+{
+    if (const ZoomModeInfo *zoom = ZoomStep(larger))
+        OnZoom(*zoom);
+}
+
+void CPagelotDoc::OnUpdateZoomStep(bool larger, CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(ZoomStep(larger) != nullptr);
+}
+
 void CPagelotDoc::OnUpdateHasPage(CCmdUI *pCmdUI) { pCmdUI->Enable(HasPage()); }
 
 void CPagelotDoc::UpdateRadio(CCmdUI *pCmdUI, bool selected)

@@ -71,6 +71,12 @@ void CPagelotDoc::MapCommands()
         ON_UPDATE_COMMAND_UI(zoom.nID,
                              [this, &zoom](CCmdUI *pCmdUI) { OnUpdateZoom(zoom, pCmdUI); });
     }
+    for (const bool larger : {true, false}) {
+        const UINT nID = larger ? ID_ZOOM_IN : ID_ZOOM_OUT;
+        ON_COMMAND(nID, [this, larger] { OnZoomStep(larger); });
+        ON_UPDATE_COMMAND_UI(nID,
+                             [this, larger](CCmdUI *pCmdUI) { OnUpdateZoomStep(larger, pCmdUI); });
+    }
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, &CPagelotDoc::OnUpdateHasPage);
     ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_PREVIEW, &CPagelotDoc::OnUpdateHasPage);
 

@@ -70,6 +70,10 @@ protected:
     // A fixed scale chosen again does nothing; a fit fits the page to the window again.
     void OnZoom(const ZoomModeInfo &zoom);
     void OnUpdateZoom(const ZoomModeInfo &zoom, CCmdUI *pCmdUI);
+    // Zoom In and Out step through the fixed scales from what is shown; a fit steps to
+    // the nearest scale in that direction.
+    void OnZoomStep(bool larger);
+    void OnUpdateZoomStep(bool larger, CCmdUI *pCmdUI);
     void OnUpdateHasPage(CCmdUI *pCmdUI);
     // Enabled while a page is shown, with the radio mark where the choice is current.
     void UpdateRadio(CCmdUI *pCmdUI, bool selected);
@@ -113,6 +117,9 @@ private:
     void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);
+    // The fixed scale next larger or smaller than the page shown, or null at that end or
+    // without a page.
+    const ZoomModeInfo *ZoomStep(bool larger) const;
     bool HasPage() const { return m_displayPage.m_pPixels != nullptr; }
 
     CPageBitmap m_sourcePage;

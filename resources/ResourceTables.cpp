@@ -40,6 +40,9 @@ const MenuItemResource kZoomMenu[] = {
     {ID_ZOOM_ACTUALSIZE, "&Actual Size"},
     {ID_ZOOM_33, "S&cale to 33%"},
     {ID_ZOOM_50, "&Scale to 50%"},
+    {0, nullptr},
+    {ID_ZOOM_IN, "Zoom &In\tCtrl++"},
+    {ID_ZOOM_OUT, "Zoom &Out\tCtrl+-"},
 };
 
 const MenuItemResource kRotationMenu[] = {
@@ -66,6 +69,10 @@ const AcceleratorResource kMainAccelerators[] = {
     {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
     {QKeyCombination(Qt::Key_F1), ID_HELP},
     {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
+    // Ctrl+= is Ctrl++ without Shift on most layouts.
+    {Qt::CTRL | Qt::Key_Plus, ID_ZOOM_IN},
+    {Qt::CTRL | Qt::Key_Equal, ID_ZOOM_IN},
+    {Qt::CTRL | Qt::Key_Minus, ID_ZOOM_OUT},
 };
 
 const UINT kMainToolBar[] = {

@@ -31,6 +31,8 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_VIEW_TOOLTIPS, "Show or hide the tooltips"},
     {ID_HELP_CONTENTS, "Open the help window"},
     {ID_VIEW_THUMBNAILS, "Show or hide the page thumbnails\nPage Thumbnails"},
+    {ID_ZOOM_IN, "Show the page at the next larger scale\nZoom In"},
+    {ID_ZOOM_OUT, "Show the page at the next smaller scale\nZoom Out"},
     {AFX_IDS_APP_TITLE, "Fax Viewer"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
     {ID_FILE_OPEN, "Open an existing fax document\nOpen"},

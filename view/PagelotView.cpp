@@ -2,8 +2,14 @@
 
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
+#include "framework/FrameWnd.h"
+#include "resources/Resource.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 CPagelotView::CPagelotView() { MapPrintCommands(); }
 
@@ -18,14 +24,35 @@ void CPagelotView::OnInitialUpdate()
 {
     CScrollView::OnInitialUpdate();
     UpdateScrollSizes();
+    ScrollToShownPage();
     emit documentUpdated();
 }
 
 void CPagelotView::OnUpdate(CView *, LPARAM lHint, CObject *)
 {
-    if (lHint == 0)
+    if (lHint == 0) {
         UpdateScrollSizes();
+        ScrollToShownPage();
+    }
     emit documentUpdated();
+}
+
+void CPagelotView::ScrollToShownPage()
+{
+    const CPagelotDoc *pDoc = GetDocument();
+    if (!pDoc)
+        return;
+    const bool newFile = pDoc->GetLoadSerial() != m_nShownSerial;
+    const bool newPage = pDoc->GetCurrentPage() != m_nShownPage;
+    m_nShownSerial = pDoc->GetLoadSerial();
+    m_nShownPage = pDoc->GetCurrentPage();
+    // A zoom or a turn keeps the scroll position; a new page is read from its top (its
+    // bottom when paged back into) where the last one was read across.
+    if (newFile)
+        ScrollToPosition(CPoint(0, 0));
+    else if (newPage)
+        ScrollToPosition(
+            CPoint(GetScrollPosition().x, m_bShowFromBottom ? verticalScrollBar()->maximum() : 0));
 }
 
 void CPagelotView::UpdateScrollSizes()
@@ -97,8 +124,72 @@ constexpr ScrollKey SCROLL_KEYS[] = {
 
 } // namespace
 
+bool CPagelotView::RunCommand(UINT nID, bool showFromBottom)
+{
+    CFrameWnd *pFrame = GetParentFrame();
+    if (!pFrame)
+        return false;
+    m_bShowFromBottom = showFromBottom;
+    const bool ran = pFrame->RunCommand(nID) != FALSE;
+    m_bShowFromBottom = false;
+    return ran;
+}
+
+bool CPagelotView::AtBottom() const
+{
+    return verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+}
+
+bool CPagelotView::AtTop() const
+{
+    return verticalScrollBar()->value() <= verticalScrollBar()->minimum();
+}
+
 void CPagelotView::keyPressEvent(QKeyEvent *event)
 {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        if (AtBottom()) {
+            RunCommand(ID_PAGE_NEXT);
+            return;
+        }
+        break;
+    case Qt::Key_PageUp:
+        if (AtTop()) {
+            RunCommand(ID_PAGE_PREVIOUS, true);
+            return;
+        }
+        break;
+    case Qt::Key_Space:
+        if (plain || modifiers == Qt::ShiftModifier) {
+            const bool down = plain;
+            if (down ? AtBottom() : AtTop())
+                RunCommand(down ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS, !down);
+            else
+                ScrollAction(Qt::Vertical, down ? QAbstractSlider::SliderPageStepAdd
+                                                : QAbstractSlider::SliderPageStepSub);
+            return;
+        }
+        break;
+    case Qt::Key_N:
+    case Qt::Key_P:
+        if (plain) {
+            RunCommand(event->key() == Qt::Key_N ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS);
+            return;
+        }
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (modifiers == Qt::AltModifier) {
+            RunCommand(event->key() == Qt::Key_Home ? ID_PAGE_FIRST : ID_PAGE_LAST);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     // Every key-down scrolls once, auto-repeated ones included.
     for (const ScrollKey &entry : SCROLL_KEYS) {
         if (entry.key != event->key())
@@ -108,4 +199,35 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
         return;
     }
     CScrollView::keyPressEvent(event);
+}
+
+void CPagelotView::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    // Turns in the other direction start the count again. One notch is 120 eighths of a
+    // degree; a touchpad's small steps add up to one before anything happens.
+    const auto addTurn = [delta](int &turned) {
+        turned = (turned < 0) == (delta < 0) ? turned + delta : delta;
+        const int notches = std::abs(turned) / 120;
+        turned %= 120;
+        return notches;
+    };
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        // A zoom step for each notch, a page turn below for each event at most.
+        for (int notches = delta != 0 ? addTurn(m_nWheelZoom) : 0; notches > 0; --notches)
+            RunCommand(delta > 0 ? ID_ZOOM_IN : ID_ZOOM_OUT);
+        event->accept();
+        return;
+    }
+    const bool sideways = event->modifiers().testFlag(Qt::ShiftModifier);
+    const bool atEnd = !sideways && delta != 0 && (delta < 0 ? AtBottom() : AtTop());
+    CScrollView::wheelEvent(event);
+    if (!atEnd) {
+        m_nWheelTurn = 0;
+        return;
+    }
+    if (addTurn(m_nWheelTurn) > 0) {
+        m_nWheelTurn = 0;
+        RunCommand(delta < 0 ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS, delta > 0);
+    }
 }

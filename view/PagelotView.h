@@ -62,14 +62,35 @@ public:
     static constexpr std::size_t BLANK_START_SHEETS = 5;
 
 protected:
-    // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Other keys go
+    // Cursor and paging keys scroll; Ctrl turns Home and End sideways. Page Down and
+    // Space at the page's bottom go on to the next page, Page Up and Shift+Space at its
+    // top back to the previous one; N, P, Alt+Home and Alt+End turn pages. Other keys go
     // to the scroll area's own handling.
     void keyPressEvent(QKeyEvent *event) override;
+    // A wheel step down at the page's bottom (up at its top) turns the page as Page Down
+    // (Page Up) does; Ctrl with the wheel zooms in and out.
+    void wheelEvent(QWheelEvent *event) override;
 
     void CreateBackgroundBrush();
     void MapPrintCommands();
     void AskAfterBlankStart(CPrintInfo *pInfo);
 
+    // Runs a page or zoom command through the frame, so a key does exactly what the
+    // command's update rule allows. A page reached backwards is shown from its bottom.
+    bool RunCommand(UINT nID, bool showFromBottom = false);
+    bool AtBottom() const;
+    bool AtTop() const;
+    // After a page change the new page from its top, keeping the horizontal position;
+    // after a new file page 1 from its top-left.
+    void ScrollToShownPage();
+
     CBrush m_brushBackground;
+    // The page last shown, to tell a page change or a new file from a zoom or a turn.
+    std::uint32_t m_nShownSerial = 0;
+    std::int32_t m_nShownPage = -1;
+    bool m_bShowFromBottom = false;
+    // Wheel turns toward the next page or zoom step, in eighths of a degree.
+    int m_nWheelTurn = 0;
+    int m_nWheelZoom = 0;
     std::vector<PrintFailure> m_printFailures;
 };

@@ -56,7 +56,10 @@ const std::vector<Menu> kExpectedMenus = {
       {nullptr, 0},
       {"&Actual Size", 32780},
       {"S&cale to 33%", 32791},
-      {"&Scale to 50%", 32781}}},
+      {"&Scale to 50%", 32781},
+      {nullptr, 0},
+      {"Zoom &In\tCtrl++", 32797},
+      {"Zoom &Out\tCtrl+-", 32798}}},
     {"&Rotation", {{"&None", 32786}, {"&Left", 32787}, {"&Right", 32788}, {"&Upside Down", 32789}}},
     {"&Help", {{"Fax Viewer &Help", 32795}, {nullptr, 0}, {"&About Fax Viewer...", 57664}}},
 };
@@ -96,6 +99,10 @@ TEST_F(AppTest, MenusHoldTheItemsAccessKeysShortcutsAndIdsInOrder)
     }
     EXPECT_EQ(Action(ID_FILE_OPEN)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_EQ(Action(ID_FILE_PRINT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    const QList<QKeySequence> zoomIn = {QKeySequence(QStringLiteral("Ctrl++")),
+                                        QKeySequence(QStringLiteral("Ctrl+="))};
+    EXPECT_EQ(Action(ID_ZOOM_IN)->shortcuts(), zoomIn);
+    EXPECT_EQ(Action(ID_ZOOM_OUT)->shortcuts(), QList{QKeySequence(QStringLiteral("Ctrl+-"))});
 }
 
 TEST_F(AppTest, ZoomModesMarkedInTheMenuShareOneExclusiveGroupAndFitsStayOutside)
