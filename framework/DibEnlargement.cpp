@@ -55,7 +55,7 @@ bool canDrawEnlarged(const QPainter &painter, const QTransform &toDevice)
            && std::abs(toDevice.m22()) >= 1;
 }
 
-void drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform &toDevice,
+bool drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform &toDevice,
                   const QTransform &worldFromDevice)
 {
     const QRect &source = image.source;
@@ -65,7 +65,7 @@ void drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform 
     const auto [top, bottom] = pixelsWithin(area.top(), area.bottom());
     const int width = right - left, height = bottom - top;
     if (width <= 0 || height <= 0)
-        return;
+        return true;
 
     std::vector<int> columns =
         sourceIndices(left, width, toDevice.m11(), toDevice.dx(), source.width());
@@ -78,7 +78,7 @@ void drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform 
     const int bandRows = int(std::clamp<qsizetype>(BAND_BYTES / (qsizetype(width) * 4), 1, height));
     QImage band(width, bandRows, QImage::Format_RGB32);
     if (band.isNull())
-        return;
+        return false;
     for (int first = 0; first < height; first += bandRows) {
         const int count = std::min(bandRows, height - first);
         for (int i = 0; i < count; ++i) {
@@ -94,4 +94,5 @@ void drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform 
         }
         painter.drawImage(QPoint(left, top + first), band, QRect(0, 0, width, count));
     }
+    return true;
 }

@@ -30,6 +30,6 @@ bool canDrawEnlarged(const QPainter &painter, const QTransform &toDevice);
 // painted, so a strip painted alone matches the same strip of a whole paint. Only the
 // device pixels inside the painter's clip are built. worldFromDevice takes device pixels
 // back to the painter's untransformed coordinates; the painter's world transform is left
-// changed.
-void drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform &toDevice,
+// changed. False when the working rows cannot be had: nothing is drawn then.
+bool drawEnlarged(QPainter &painter, const Enlargement &image, const QTransform &toDevice,
                   const QTransform &worldFromDevice);

@@ -114,10 +114,10 @@ int CDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int 
             && canDrawEnlarged(painter, toDevice)) {
             Enlargement enlargement{image.constBits(), image.bytesPerLine(), {}, source};
             const QList<QRgb> table = image.colorTable();
-            std::copy(table.begin(), table.end(), enlargement.table);
-            drawEnlarged(painter, enlargement, toDevice, worldFromDevice);
+            std::copy_n(table.begin(), std::min<qsizetype>(table.size(), 256), enlargement.table);
+            const bool drawn = drawEnlarged(painter, enlargement, toDevice, worldFromDevice);
             painter.setWorldTransform(logical);
-            return srcHeight;
+            return drawn ? srcHeight : 0;
         }
         painter.setWorldTransform(toDevice * worldFromDevice);
     } else {
