@@ -3,6 +3,7 @@
 // thumbnail of another file.
 
 #include "tests/app/AppTestFixture.h"
+#include "tests/app/PaintRecorder.h"
 
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QThread>
 #include <tiffio.h>
 
@@ -240,23 +240,6 @@ TEST_F(ThumbnailTest, OpeningAnotherFileWhileRenderingLeavesNoThumbnailOfTheFirs
         }
     }
 }
-
-namespace {
-
-// Collects what a widget repaints.
-class PaintRecorder : public QObject
-{
-public:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            m_painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
-    QRegion m_painted;
-};
-
-} // namespace
 
 TEST_F(ThumbnailTest, AThumbnailArrivingRepaintsOnlyItsOwnEntry)
 {
