@@ -1,8 +1,11 @@
 #include "framework/Dc.h"
 
+#include "framework/DibEnlargement.h"
+
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -104,8 +107,19 @@ int CDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int 
     const QTransform deviceFromWorld = logical.inverted(&invertible) * painter.deviceTransform();
     const QTransform worldFromDevice = deviceFromWorld.inverted(&invertible);
     if (invertible) {
-        const QTransform toDevice = place * logical * deviceFromWorld;
-        painter.setWorldTransform(snappedToPixels(toDevice, srcWidth, srcHeight) * worldFromDevice);
+        const QTransform toDevice =
+            snappedToPixels(place * logical * deviceFromWorld, srcWidth, srcHeight);
+        const QRect source(xSrc, ySrc, srcWidth, srcHeight);
+        if (format.format == QImage::Format_Indexed8 && image.rect().contains(source)
+            && canDrawEnlarged(painter, toDevice)) {
+            Enlargement enlargement{image.constBits(), image.bytesPerLine(), {}, source};
+            const QList<QRgb> table = image.colorTable();
+            std::copy_n(table.begin(), std::min<qsizetype>(table.size(), 256), enlargement.table);
+            const bool drawn = drawEnlarged(painter, enlargement, toDevice, worldFromDevice);
+            painter.setWorldTransform(logical);
+            return drawn ? srcHeight : 0;
+        }
+        painter.setWorldTransform(toDevice * worldFromDevice);
     } else {
         painter.setWorldTransform(place * logical);
     }

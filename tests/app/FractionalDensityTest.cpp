@@ -1,8 +1,8 @@
 #include "tests/app/DensityTestSupport.h"
+#include "tests/app/PaintRecorder.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QPaintEvent>
 
 #include <cmath>
 #include <functional>
@@ -44,23 +44,6 @@ void expectPageAtOneOffset(const QImage &image, const std::function<int(int, int
                 return;
     ADD_FAILURE() << "no single offset near " << near.x() << "," << near.y() << " shows the page";
 }
-
-namespace {
-
-// Collects what the viewport repaints.
-class PaintRecorder : public QObject
-{
-public:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            m_painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
-    QRegion m_painted;
-};
-
-} // namespace
 
 TEST_F(DensityTest, ScrollingAtAFractionalRatioLeavesNoSeams)
 {

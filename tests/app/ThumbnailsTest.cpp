@@ -3,6 +3,7 @@
 // thumbnail of another file.
 
 #include "tests/app/AppTestFixture.h"
+#include "tests/app/PaintRecorder.h"
 
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
@@ -238,6 +239,37 @@ TEST_F(ThumbnailTest, OpeningAnotherFileWhileRenderingLeavesNoThumbnailOfTheFirs
             EXPECT_LT(qGray(image.pixel(image.width() / 2, image.height() / 2)), 128) << row;
         }
     }
+}
+
+TEST_F(ThumbnailTest, AThumbnailArrivingRepaintsOnlyItsOwnEntry)
+{
+    ASSERT_NE(Start({QString::fromStdString(WriteFax("fax.tif", 12, 900))}), nullptr);
+    Frame()->resize(700, 900);
+    CThumbnailPanel *pPanel = ShowPanel();
+    ASSERT_TRUE(waitFor([&] { return allVisibleKnown(pPanel); }));
+    QApplication::processEvents();
+
+    QListView *pList = pPanel->GetList();
+    const QRect area = pList->viewport()->rect();
+    PaintRecorder recorder;
+    pList->viewport()->installEventFilter(&recorder);
+    for (int row : {1, 2}) {
+        const QRect entry = pList->visualRect(pPanel->GetModel()->index(row));
+        ASSERT_TRUE(area.contains(entry)) << row;
+        recorder.m_painted = QRegion();
+        QImage black(CThumbnailPanel::THUMBNAIL_WIDTH, 100, QImage::Format_Grayscale8);
+        black.fill(0);
+        pPanel->GetModel()->SetThumbnail(row, black);
+        ASSERT_TRUE(waitFor([&] { return !recorder.m_painted.isEmpty(); })) << row;
+        QApplication::processEvents();
+        // Laying the list out again would repaint every entry in view.
+        EXPECT_EQ(recorder.m_painted.subtracted(entry), QRegion()) << row;
+        EXPECT_EQ(pList->visualRect(pPanel->GetModel()->index(row)), entry) << row;
+    }
+    pList->viewport()->removeEventFilter(&recorder);
+    EXPECT_LT(qGray(thumbnailOf(pPanel, 2).pixel(CThumbnailPanel::THUMBNAIL_WIDTH / 2,
+                                                 CThumbnailPanel::THUMBNAIL_HEIGHT / 2)),
+              128);
 }
 
 TEST(ThumbnailModel, KeepsAtMostItsCacheBytesWhateverThePageCount)

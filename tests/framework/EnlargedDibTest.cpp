@@ -1,0 +1,185 @@
+#include "framework/Dc.h"
+#include "tests/support/TestDib.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+// An 8-bit page enlarged onto a screen of device pixel ratio r, as the view draws Actual
+// Size and fits wider than the page: every page pixel shows as a run of device pixels
+// as long as the scale allows, none dropped or doubled, and a part painted on its own
+// (a strip uncovered by scrolling) is exactly that part of one whole paint.
+
+namespace {
+
+constexpr QRgb UNPAINTED = 0xFF010203;
+constexpr QRgb BACKGROUND = 0xFFFFFFFF; // the context's own brush
+constexpr int VIEW_WIDTH = 50, VIEW_HEIGHT = 40;
+
+std::vector<std::uint32_t> greyTable()
+{
+    std::vector<std::uint32_t> table(256);
+    for (std::uint32_t i = 0; i < 256; ++i)
+        table[i] = i * 0x010101u;
+    return table;
+}
+
+struct Scene
+{
+    double ratio;
+    CSize shown;   // logical size the page is drawn at
+    CPoint scroll; // logical scroll position
+};
+
+// Paints the page into a viewport-sized device of the scene's ratio once per clip
+// rectangle given in device pixels, as paint events do.
+QImage paint(const TestDib &dib, const Scene &scene, const std::vector<QRect> &clips)
+{
+    QImage device(int(std::ceil(VIEW_WIDTH * scene.ratio)),
+                  int(std::ceil(VIEW_HEIGHT * scene.ratio)), QImage::Format_RGB32);
+    device.setDevicePixelRatio(scene.ratio);
+    device.fill(UNPAINTED);
+    const QRect view(scene.scroll.x, scene.scroll.y, VIEW_WIDTH, VIEW_HEIGHT);
+    const QRegion background =
+        QRegion(view).subtracted(QRect(0, 0, scene.shown.cx, scene.shown.cy));
+    for (const QRect &clip : clips) {
+        QPainter painter(&device);
+        const QRectF logical(clip.x() / scene.ratio, clip.y() / scene.ratio,
+                             clip.width() / scene.ratio, clip.height() / scene.ratio);
+        painter.setClipRect(logical);
+        CDC dc(painter);
+        dc.SetViewportOrg(-scene.scroll.x, -scene.scroll.y);
+        // The background around the page in logical units, as the view fills it.
+        for (const QRect &part : background)
+            dc.PatBlt(part.x(), part.y(), part.width(), part.height(), PATCOPY);
+        StretchDIBits(&dc, 0, 0, scene.shown.cx, scene.shown.cy, 0, 0, dib.header()->biWidth,
+                      dib.header()->biHeight, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
+    }
+    return device;
+}
+
+std::vector<QRect> strips(const QImage &device, bool horizontal, int thickness)
+{
+    std::vector<QRect> result;
+    const int length = horizontal ? device.height() : device.width();
+    for (int at = 0; at < length; at += thickness)
+        result.push_back(horizontal ? QRect(0, at, device.width(), thickness)
+                                    : QRect(at, 0, thickness, device.height()));
+    return result;
+}
+
+// Walks one line of device pixels (a row, or a column when `down`) through a page whose
+// grey level at each pixel is its column (or row) index, and checks the runs.
+void expectRuns(const QImage &device, bool down, int line, double scale, double pageStart,
+                double pageEnd, int sourceSize)
+{
+    const int length = down ? device.height() : device.width();
+    int previous = -1, run = 0, runs = 0;
+    for (int i = 0; i < length; ++i) {
+        const QRgb pixel = down ? device.pixel(line, i) : device.pixel(i, line);
+        // Both edges round as a filled rectangle's do, half a pixel up.
+        const bool onPage = i + 0.5 > pageStart && i + 0.5 <= pageEnd;
+        if (!onPage) {
+            ASSERT_EQ(pixel, BACKGROUND) << "device pixel " << i << " of line " << line;
+            continue;
+        }
+        const int index = qRed(pixel);
+        if (previous < 0) {
+            // The first page pixel in view: the one under that device pixel's centre.
+            EXPECT_NEAR(index, (i + 0.5 - pageStart) / scale, 1.0) << "line " << line;
+        } else if (index == previous) {
+            ++run;
+            continue;
+        } else {
+            ASSERT_EQ(index, previous + 1) << "device pixel " << i << " of line " << line;
+            // Whole runs only: the first may be cut by the edge of the viewport.
+            if (runs > 1 || pageStart >= 0) {
+                EXPECT_LE(std::abs(run - scale), 1.0)
+                    << "device pixel " << i << " of line " << line;
+            }
+        }
+        previous = index;
+        run = 1;
+        ++runs;
+    }
+    if (pageEnd < length && previous >= 0) {
+        EXPECT_EQ(previous, sourceSize - 1) << "line " << line;
+        EXPECT_LE(std::abs(run - scale), 1.0) << "line " << line;
+    }
+}
+
+} // namespace
+
+TEST(EnlargedDib, EveryPixelShowsAsOneRunAndStripsMatchOnePaint)
+{
+    constexpr int width = 48, height = 36;
+    const auto table = greyTable();
+    const TestDib columns =
+        makeTestDib(width, height, 8, table, 0, [](int x, int) -> std::uint32_t { return x; });
+    const TestDib rows =
+        makeTestDib(width, height, 8, table, 0, [](int, int y) -> std::uint32_t { return y; });
+    const Scene scenes[] = {
+        {1.0, CSize(48, 36), CPoint(3, 2)},   // drawn unscaled, rows flipped
+        {1.25, CSize(48, 36), CPoint(3, 3)},  // Actual Size
+        {1.5, CSize(48, 36), CPoint(7, 5)},   // half device pixels at odd positions
+        {1.5, CSize(48, 36), CPoint(0, 0)},   // the page's left and top edges in view
+        {1.5, CSize(48, 36), CPoint(-3, -1)}, // every edge of the page on half pixels
+        {2.0, CSize(44, 33), CPoint(11, 9)},  // a fit a little narrower than the page
+        {2.0, CSize(44, 33), CPoint(-3, -2)}, // the page's edges inside the viewport
+        {3.0, CSize(48, 36), CPoint(1, 2)},
+    };
+    for (const Scene &scene : scenes) {
+        SCOPED_TRACE(testing::Message() << "ratio " << scene.ratio << " shown " << scene.shown.cx
+                                        << " scrolled " << scene.scroll.x << "," << scene.scroll.y);
+        const std::vector<QRect> whole = {QRect(0, 0, 1000, 1000)};
+        for (const TestDib *dib : {&columns, &rows}) {
+            const bool down = dib == &rows;
+            const QImage once = paint(*dib, scene, whole);
+            const double scale =
+                down ? scene.ratio * scene.shown.cy / height : scene.ratio * scene.shown.cx / width;
+            const double start = -(down ? scene.scroll.y : scene.scroll.x) * scene.ratio;
+            const double end = start + (down ? scene.shown.cy : scene.shown.cx) * scene.ratio;
+            const int lines = down ? once.width() : once.height();
+            for (int line = 0; line < lines; ++line) {
+                const double across = line + 0.5;
+                const double acrossStart = -(down ? scene.scroll.x : scene.scroll.y) * scene.ratio;
+                const double acrossEnd =
+                    acrossStart + (down ? scene.shown.cx : scene.shown.cy) * scene.ratio;
+                if (across <= acrossStart || across > acrossEnd)
+                    continue;
+                expectRuns(once, down, line, scale, start, end, down ? height : width);
+            }
+            for (bool horizontal : {true, false})
+                for (int thickness : {1, 3, 7})
+                    EXPECT_EQ(paint(*dib, scene, strips(once, horizontal, thickness)), once)
+                        << (horizontal ? "rows" : "columns") << " of " << thickness;
+        }
+    }
+}
+
+TEST(EnlargedDib, ASourceRectanglePastTheRowsReadsNothingBeyondThem)
+{
+    const auto table = greyTable();
+    const TestDib dib =
+        makeTestDib(6, 4, 8, table, 0, [](int x, int y) -> std::uint32_t { return 10 * y + x; });
+    QImage device(40, 40, QImage::Format_RGB32);
+    device.fill(UNPAINTED);
+    {
+        CDC dc(&device);
+        // Two columns and two rows more than the DIB holds, from its third column.
+        StretchDIBits(&dc, 0, 0, 24, 24, 2, 0, 6, 6, dib.rows(), dib.info(), DIB_RGB_COLORS,
+                      SRCCOPY);
+    }
+    for (int y = 0; y < device.height(); ++y)
+        for (int x = 0; x < device.width(); ++x) {
+            const QRgb pixel = device.pixel(x, y);
+            const int level = qRed(pixel);
+            // Whatever lands is one of the DIB's own pixels, or the background.
+            EXPECT_TRUE(pixel == UNPAINTED || (level % 10 < 6 && level / 10 < 4))
+                << "at " << x << "," << y;
+        }
+}
