@@ -11,21 +11,17 @@ layout="$2"
 fax="$3"
 long="$4"
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+source "$(dirname "$0")/x11-session.sh"
+x11_session_folders
 
 # Over the middle of the main window, which takes the screen's middle at start-up.
 "$layout" 400 420
 
 cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
+source "$X11_SESSION_SCRIPT"
 pagelot="$1"; fax="$2"; long="$3"; work="$4"
 touch "$work/started"
-unset QT_QPA_PLATFORM
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 for _ in $(seq 1 100); do
@@ -62,15 +58,7 @@ await() {
 }
 # Waits up to 10 s for the program to end, then checks it ended well.
 awaitEnd() {
-    for _ in $(seq 1 1000); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.01
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        import -window root "$work/stuck.png"
-        kill -KILL "$pid"
-        echo "pagelot did not end: $1"; exit 1
-    fi
+    await_exit "$pid" 10 || { echo "pagelot did not end: $1"; exit 1; }
     local status=0
     wait "$pid" || status=$?
     [[ $status -eq 0 ]] || { echo "pagelot exited with $status"; cat "$log"; exit 1; }
@@ -132,13 +120,5 @@ echo "$sheets sheets in $(basename "$pdf")"
 grep -q '^\[BarState\]' "$settings" || { echo "settings not saved on the way out"; exit 1; }
 INSIDE
 
-for attempt in 1 2 3; do
-    status=0
-    xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1280x1024x24' \
-        bash "$work/inside.sh" "$pagelot" "$fax" "$long" "$work" || status=$?
-    [[ -e "$work/started" ]] && break
-    echo "Xvfb did not start (attempt $attempt)"
-done
-[[ -e "$work/started" ]] || exit 1
-[[ $status -eq 0 ]] || exit "$status"
+run_under_xvfb 1280x1024 "$work/inside.sh" "$pagelot" "$fax" "$long" "$work"
 echo "window manager test passed"
