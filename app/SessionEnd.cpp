@@ -1,6 +1,7 @@
 #include "app/SessionEnd.h"
 
 #include "framework/FrameWnd.h"
+#include "framework/PrintProgress.h"
 #include "framework/WinApp.h"
 
 #include <QApplication>
@@ -29,6 +30,9 @@ void endSession()
     g_endRequested = true;
     for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
         QApplication::activeModalWidget()->close();
+    // The printing box is not modal, but holds a loop of its own all the same.
+    if (CPrintProgressDlg *pPrinting = CPrintProgressDlg::GetRunning())
+        pPrinting->close();
     if (!g_mainLoopRunning || QThread::currentThread()->loopLevel() > 1) {
         QTimer::singleShot(10, qApp, endSession);
         return;

@@ -21,6 +21,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
+#include <QToolBar>
+#include <QWindow>
 
 namespace {
 
@@ -200,6 +203,39 @@ void CFrameWnd::LoadBarState(const CString &profileName)
         const QVariant visible = pApp->GetProfileValue(profileName, kStatusBarKey);
         if (visible.isValid())
             pStatusBar->setVisible(visible.toBool());
+    }
+}
+
+void CFrameWnd::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_bFirstExposeSeen && !event->spontaneous())
+        if (QWindow *window = windowHandle())
+            window->installEventFilter(this);
+}
+
+bool CFrameWnd::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == windowHandle() && !m_bFirstExposeSeen
+        && windowHandle()->isExposed()) {
+        m_bFirstExposeSeen = true;
+        watched->removeEventFilter(this);
+        RemapFloatingBars();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// A restored floating bar is mapped while the frame is still hidden. The window manager
+// reads WM_TRANSIENT_FOR when it takes a window on, finds no frame to keep the bar above,
+// and stacks the frame over it from then on. Mapped again once the frame is on screen,
+// the bar is the frame's tool window and stays above it.
+void CFrameWnd::RemapFloatingBars()
+{
+    for (QToolBar *pBar : findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
+        if (!pBar->isFloating() || !pBar->isVisible())
+            continue;
+        pBar->hide();
+        pBar->show();
     }
 }
 

@@ -76,13 +76,17 @@ protected:
     // Closing the frame ends the application; derived frames save their state first.
     virtual void OnClose();
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildMenus();
     void OnBarCheck(QWidget *pBar);
+    void RemapFloatingBars();
 
     CView *m_pActiveView = nullptr;
     std::map<UINT, QAction *> m_commandActions;
     bool m_bInIdleUpdate = false;
+    bool m_bFirstExposeSeen = false;
     QMetaObject::Connection m_activeViewDestroyed;
 };

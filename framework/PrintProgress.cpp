@@ -1,15 +1,23 @@
 #include "framework/PrintProgress.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
+#include <QEventLoop>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
+
+namespace {
+
+CPrintProgressDlg *g_pRunning = nullptr;
+
+} // namespace
 
 CPrintProgressDlg::CPrintProgressDlg(const CString &docName, UINT sheets, QWidget *parent)
     : QDialog(parent)
     , m_nSheets(sheets)
 {
     setWindowTitle(QStringLiteral("Printing"));
-    setModal(true);
     auto *layout = new QVBoxLayout(this);
     auto *name = new QLabel(docName, this);
     name->setTextFormat(Qt::PlainText);
@@ -28,8 +36,55 @@ void CPrintProgressDlg::SetSheet(UINT n)
     m_pPage->setText(QStringLiteral("Page %1 of %2").arg(n).arg(m_nSheets));
 }
 
+QWidget *CPrintProgressDlg::Owner() const
+{
+    return parentWidget() ? parentWidget()->window() : nullptr;
+}
+
+void CPrintProgressDlg::Run()
+{
+    // Disabling the window printed from blocks its mouse, keys and shortcuts, but not its
+    // close box. The box, a window of its own, is enabled again inside it.
+    const QPointer<QWidget> owner = Owner();
+    const bool ownerEnabled = owner && owner->isEnabled();
+    // Disabled, the window gives up its keyboard focus; it takes it back afterwards.
+    const QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
+    if (owner) {
+        owner->installEventFilter(this);
+        owner->setEnabled(false);
+        setEnabled(true);
+    }
+    CPrintProgressDlg *const pOuter = g_pRunning;
+    g_pRunning = this;
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    activateWindow();
+    loop.exec();
+    g_pRunning = pOuter;
+    if (owner) {
+        owner->removeEventFilter(this);
+        owner->setEnabled(ownerEnabled);
+        if (focus)
+            focus->setFocus();
+    }
+}
+
+CPrintProgressDlg *CPrintProgressDlg::GetRunning() { return g_pRunning; }
+
 void CPrintProgressDlg::reject()
 {
     m_bCancelled = TRUE;
     QDialog::reject();
+}
+
+bool CPrintProgressDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched == Owner() && isVisible()) {
+        m_bOwnerCloseRequested = TRUE;
+        event->ignore();
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -7,9 +7,11 @@
 
 class QLabel;
 
-// The small modal box shown while a job prints: the document's name, "Page N of M"
-// and Cancel. Closing it in any way (Cancel, Escape, its close box, a request to
-// quit closing every modal box) cancels the job.
+// The small box shown while a job prints: the document's name, "Page N of M" and
+// Cancel. Closing it in any way (Cancel, Escape, its close box, a request to quit)
+// cancels the job. It is not modal: a modal box would swallow the close box of the
+// window printed from. That window takes no input while the box is up instead, and
+// asking it to close cancels the job as well.
 class CPrintProgressDlg : public QDialog
 {
     Q_OBJECT
@@ -20,11 +22,26 @@ public:
     // Shows that sheet `n` of the job (counted from 1) is being printed.
     void SetSheet(UINT n);
     BOOL IsCancelled() const { return m_bCancelled; }
+    // Whether the window printed from was asked to close while the box was up; it is
+    // left open for the caller to close once the job has ended.
+    BOOL IsOwnerCloseRequested() const { return m_bOwnerCloseRequested; }
+
+    // Shows the box over the window printed from and runs events until the box is
+    // closed; that window takes no input meanwhile.
+    void Run();
+    // The box whose Run is under way, or null.
+    static CPrintProgressDlg *GetRunning();
 
     void reject() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    QWidget *Owner() const;
+
     QLabel *m_pPage = nullptr;
     UINT m_nSheets = 0;
     BOOL m_bCancelled = FALSE;
+    BOOL m_bOwnerCloseRequested = FALSE;
 };

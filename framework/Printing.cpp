@@ -66,8 +66,9 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
 
     info.m_bContinuePrinting = TRUE;
     callbacks.OnBeginPrinting(&dc, &info);
-    // One sheet per pass of the box's own event loop: the box repaints, and Cancel
-    // or a request to quit takes effect before the next sheet starts.
+    // One sheet per pass of the box's own event loop: the box repaints, and Cancel, a
+    // request to quit or the close of the window printed from takes effect before the
+    // next sheet starts.
     CPrintProgressDlg box(info.m_strDocName, last - first + 1, parent);
     UINT page = first;
     QTimer nextSheet;
@@ -83,11 +84,19 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
         nextSheet.start();
     });
     nextSheet.start();
-    box.exec();
+    box.Run();
     nextSheet.stop();
     callbacks.OnEndPrinting(&dc, &info);
     // A cancelled job still ends the document properly: a PDF keeps the sheets done.
-    return painter.end() ? TRUE : FALSE;
+    const BOOL bEnded = painter.end() ? TRUE : FALSE;
+    // The window printed from closes as it was asked to, once the command that printed
+    // has returned.
+    if (QWidget *owner = parent ? parent->window() : nullptr; owner && box.IsOwnerCloseRequested())
+        QTimer::singleShot(0, owner, [owner] {
+            if (owner->isVisible())
+                owner->close();
+        });
+    return bEnded;
 }
 
 void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page)

@@ -62,9 +62,11 @@ public:
 // Prints GetFromPage() to GetToPage() (kept within the minimum and maximum), one
 // sheet per page, with a device context on the printer: GetDeviceCaps(LOGPIXELSX) is
 // the printer's resolution. Each sheet starts in MM_TEXT with the origin at 0. While it
-// runs, a modal "Printing" box shows the progress; Cancel, or anything closing the box,
-// ends the job after the current sheet and keeps the sheets done. FALSE, with no
-// callback made, when the range is empty or the printer cannot start.
+// runs, a "Printing" box shows the progress and parent's window takes no input; Cancel,
+// anything closing the box, or a request to close parent's window ends the job after the
+// current sheet and keeps the sheets done. That window then closes once the caller has
+// returned to the event loop. FALSE, with no callback made, when the range is empty or
+// the printer cannot start.
 BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
                   QWidget *parent = nullptr);
 

@@ -5,6 +5,7 @@
 # given under a real X server.
 #   desktop-install.sh BUILD_DIR APP_ID FAX
 set -euo pipefail
+source "$(dirname "$0")/x11-session.sh"
 build="$1"
 id="$2"
 fax="$3"
@@ -64,12 +65,5 @@ echo "no window titled '$title'"
 kill -KILL \$pid
 exit 1
 INSIDE
-for attempt in 1 2 3; do
-    status=0
-    xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1024x768x24' bash "$work/inside.sh" || status=$?
-    [[ -e "$work/started" ]] && break
-    echo "Xvfb did not start (attempt $attempt)"
-done
-[[ -e "$work/started" ]] || exit 1
-[[ $status -eq 0 ]] || exit "$status"
+run_under_xvfb 1024x768 "$work/inside.sh"
 echo "desktop install passed"

@@ -7,17 +7,12 @@ set -euo pipefail
 pagelot="$1"
 fax="$2"
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-# Qt and fontconfig keep caches for the life of the process; leaks are the unit tests' job.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+source "$(dirname "$0")/x11-session.sh"
+x11_session_folders
 
 cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
+source "$X11_SESSION_SCRIPT"
 pagelot="$1"; fax="$2"; work="$3"
 touch "$work/started"
 title="$(basename "$fax") - Fax Viewer"
@@ -80,32 +75,14 @@ for _ in $(seq 1 150); do
 done
 [[ -n "$box" ]] || { echo "no error box over the main window for a cut file"; xwininfo -root -tree; exit 1; }
 kill -TERM "$pid"
-for _ in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    echo "pagelot still waited on its error box 5 s after SIGTERM"
-    exit 1
-fi
+await_exit "$pid" 5 || { echo "pagelot still waited on its error box 5 s after SIGTERM"; exit 1; }
 status=0
 wait "$pid" || status=$?
 [[ $status -eq 0 ]] || { echo "pagelot exited with $status from its error box"; cat "$work/cut.log"; exit 1; }
 echo "error box $box: the program ended on SIGTERM"
 INSIDE
 
-# Other test runs may start X servers at the same time: begin the search for a free display
-# at a random number, and try again when the server itself did not come up.
-for attempt in 1 2 3; do
-    status=0
-    xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1280x1024x24' \
-        bash "$work/inside.sh" "$pagelot" "$fax" "$work" || status=$?
-    [[ -e "$work/started" ]] && break
-    echo "Xvfb did not start (attempt $attempt)"
-done
-[[ -e "$work/started" ]] || exit 1
-[[ $status -eq 0 ]] || exit "$status"
+run_under_xvfb 1280x1024 "$work/inside.sh" "$pagelot" "$fax" "$work"
 
 settings="$XDG_CONFIG_HOME/Brackwater Systems/Fax Viewer.conf"
 grep -q '^\[BarState\]' "$settings" || { echo "bar layout not saved on close"; exit 1; }

@@ -269,9 +269,8 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
     EXPECT_FALSE(info.m_bPreview);
 }
 
-// What Cancel in the progress box and a request to quit (which closes every modal
-// box) do: the job ends after the sheet being printed, and the PDF holds the sheets
-// done.
+// What Cancel in the progress box and a request to quit (which closes the box) do: the job ends
+// after the sheet being printed, and the PDF holds the sheets done.
 TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
 {
     struct Row
@@ -302,7 +301,7 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
             void OnPrint(CDC *dc, CPrintInfo *info) override
             {
                 RecordingCallbacks::OnPrint(dc, info);
-                auto *box = qobject_cast<CPrintProgressDlg *>(QApplication::activeModalWidget());
+                CPrintProgressDlg *box = CPrintProgressDlg::GetRunning();
                 ASSERT_NE(box, nullptr);
                 texts.clear();
                 for (const QLabel *label : box->findChildren<QLabel *>())

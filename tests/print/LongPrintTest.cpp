@@ -13,6 +13,7 @@
 #include "view/PagelotView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -75,11 +76,14 @@ protected:
         ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
         ASSERT_EQ(Document()->GetPageCount(), std::int32_t(pages));
         Document()->AddView(&m_view);
+        // Printed from the main window, as the view the frame shows is.
+        m_view.setParent(Frame());
     }
     void TearDown() override
     {
         if (Document())
             Document()->RemoveView(&m_view);
+        m_view.setParent(nullptr);
         PrintTest::TearDown();
     }
     // Print All to a PDF through the view, as File > Print does.
@@ -96,10 +100,7 @@ protected:
     HookedPrintView m_view;
 };
 
-CPrintProgressDlg *progressBox()
-{
-    return qobject_cast<CPrintProgressDlg *>(QApplication::activeModalWidget());
-}
+CPrintProgressDlg *progressBox() { return CPrintProgressDlg::GetRunning(); }
 
 } // namespace
 
@@ -183,6 +184,60 @@ TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(Frame()->isVisible());
     SetMainLoopRunning(false);
+}
+
+// The window manager's close of the main window during a job, which a modal box would
+// swallow: the main window takes no input while the box is up, yet its close ends the job
+// at the next sheet and then closes it as Exit does, bar layout saved.
+TEST_F(LongPrintTest, ClosingTheMainWindowEndsTheJobAndTheSession)
+{
+    StartLong(500);
+    Frame()->show();
+    bool blocked = true;
+    bool frameTakesInput = true;
+    bool boxTakesInput = false;
+    m_view.m_afterPage = [&](const CPrintInfo &info) {
+        if (info.m_nCurPage != 3)
+            return;
+        blocked = QApplication::activeModalWidget() != nullptr;
+        frameTakesInput = Frame()->isEnabled();
+        boxTakesInput = progressBox() && progressBox()->isEnabled();
+        QCoreApplication::postEvent(Frame(), new QCloseEvent);
+    };
+    const std::string pdf = PrintAll();
+    EXPECT_FALSE(blocked);
+    EXPECT_FALSE(frameTakesInput);
+    EXPECT_TRUE(boxTakesInput);
+    EXPECT_GE(m_view.m_nPrinted, 3);
+    EXPECT_LE(m_view.m_nPrinted, 4);
+    EXPECT_EQ(sheetCount(pdf), m_view.m_nPrinted);
+    // Closed from the event loop, once the command that printed has returned.
+    EXPECT_TRUE(Frame()->isVisible());
+    QDeadlineTimer patience(10000);
+    while (Frame()->isVisible() && !patience.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(Frame()->isVisible());
+    EXPECT_TRUE(
+        m_pApp->GetProfileValue(QStringLiteral("BarState"), QStringLiteral("Layout")).isValid());
+}
+
+// A job that ends as it should gives the main window its input back, the keys going to
+// the page again, and leaves it open.
+TEST_F(LongPrintTest, TheMainWindowTakesInputAgainAfterTheJob)
+{
+    StartLong(3);
+    Frame()->show();
+    View()->setFocus();
+    ASSERT_EQ(Frame()->focusWidget(), View());
+    bool frameTakesInput = true;
+    m_view.m_afterPage = [&](const CPrintInfo &) { frameTakesInput = Frame()->isEnabled(); };
+    const std::string pdf = PrintAll();
+    EXPECT_FALSE(frameTakesInput);
+    EXPECT_EQ(sheetCount(pdf), 3);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Frame()->isEnabled());
+    EXPECT_EQ(Frame()->focusWidget(), View());
+    EXPECT_TRUE(Frame()->isVisible());
 }
 
 // A long job whose first sheets all come out blank (the file has gone) asks once
