@@ -31,6 +31,8 @@ const MenuItemResource kPageMenu[] = {
     {ID_PAGE_PREVIOUS, "&Previous"},
     {ID_PAGE_NEXT, "&Next"},
     {ID_PAGE_LAST, "&Last"},
+    {0, nullptr},
+    {ID_PAGE_GOTO, "&Go to Page...\tCtrl+G"},
 };
 
 const MenuItemResource kZoomMenu[] = {
@@ -62,9 +64,8 @@ const MenuResource kMainMenu[] = {
 
 // F1 and Shift+F1 are bound to ids nobody handles, so the keys do nothing.
 const AcceleratorResource kMainAccelerators[] = {
-    {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},
-    {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
-    {QKeyCombination(Qt::Key_F1), ID_HELP},
+    {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},      {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
+    {Qt::CTRL | Qt::Key_G, ID_PAGE_GOTO},      {QKeyCombination(Qt::Key_F1), ID_HELP},
     {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
 };
 

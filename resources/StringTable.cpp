@@ -31,6 +31,7 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_VIEW_TOOLTIPS, "Show or hide the tooltips"},
     {ID_HELP_CONTENTS, "Open the help window"},
     {ID_VIEW_THUMBNAILS, "Show or hide the page thumbnails\nPage Thumbnails"},
+    {ID_PAGE_GOTO, "View the page of the number you type\nGo to Page"},
     {AFX_IDS_APP_TITLE, "Fax Viewer"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
     {ID_FILE_OPEN, "Open an existing fax document\nOpen"},

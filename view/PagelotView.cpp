@@ -5,7 +5,11 @@
 
 #include <QKeyEvent>
 
-CPagelotView::CPagelotView() { MapPrintCommands(); }
+CPagelotView::CPagelotView()
+{
+    MapPrintCommands();
+    MapGoToPageCommand();
+}
 
 CPagelotView::~CPagelotView() = default;
 

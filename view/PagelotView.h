@@ -68,6 +68,10 @@ protected:
 
     void CreateBackgroundBrush();
     void MapPrintCommands();
+    void MapGoToPageCommand();
+    // Asks for a page number and shows that page as the page commands do; reads only it.
+    void OnPageGoTo();
+    void OnUpdatePageGoTo(CCmdUI *pCmdUI);
     void AskAfterBlankStart(CPrintInfo *pInfo);
 
     CBrush m_brushBackground;
