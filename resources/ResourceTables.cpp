@@ -64,8 +64,11 @@ const MenuResource kMainMenu[] = {
 
 // F1 and Shift+F1 are bound to ids nobody handles, so the keys do nothing.
 const AcceleratorResource kMainAccelerators[] = {
-    {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},      {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
-    {Qt::CTRL | Qt::Key_G, ID_PAGE_GOTO},      {QKeyCombination(Qt::Key_F1), ID_HELP},
+    {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},
+    {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
+    // Go to a page by its number, as in the common document viewers.
+    {Qt::CTRL | Qt::Key_G, ID_PAGE_GOTO},
+    {QKeyCombination(Qt::Key_F1), ID_HELP},
     {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
 };
 
