@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
+#include <QLabel>
 
 #include <vector>
 
@@ -44,6 +46,7 @@ int CMainFrame::OnCreate(CCreateContext *pContext)
     m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_PAGE, SBPS_NORMAL, 80);
     m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_RESOLUTION, SBPS_NORMAL, 80);
     m_wndStatusBar.SetPaneInfo(3, ID_INDICATOR_SIZE, SBPS_NORMAL, 100);
+    m_wndStatusBar.GetPane(1)->installEventFilter(this);
 
     const BOOL bTips = CPagelotDoc::ReadEnableTipsSetting();
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_GRIPPER
@@ -102,6 +105,16 @@ void CMainFrame::OnClose()
 {
     SaveBarState(kBarState);
     CFrameWnd::OnClose();
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_wndStatusBar.GetPane(1)) {
+        // Through the action, so the command's update rule decides as for Ctrl+G.
+        GetCommandAction(ID_PAGE_GOTO)->trigger();
+        return true;
+    }
+    return CFrameWnd::eventFilter(watched, event);
 }
 
 void CMainFrame::ShowToolbarTips(BOOL bShow)

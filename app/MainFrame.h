@@ -25,6 +25,8 @@ public:
 protected:
     int OnCreate(CCreateContext *pContext) override;
     void OnClose() override;
+    // A double-click on the page number pane asks which page to go to.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void GroupRadioCommands();

@@ -29,13 +29,23 @@ BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
 {
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    const bool offerShown =
+        info.m_nShownPage >= info.GetMinPage() && info.m_nShownPage <= info.GetMaxPage();
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, offerShown);
     dialog.setMinMax(int(info.GetMinPage()), int(info.GetMaxPage()));
     if (dialog.exec() != QDialog::Accepted)
         return FALSE;
-    if (printer.printRange() == QPrinter::PageRange)
+    switch (printer.printRange()) {
+    case QPrinter::PageRange:
         info.SetPageRange(UINT(printer.fromPage()), UINT(printer.toPage()));
-    else
+        break;
+    case QPrinter::CurrentPage:
+        info.SetPageRange(info.m_nShownPage, info.m_nShownPage);
+        break;
+    default:
         info.SetPageRange(0, 0);
+        break;
+    }
     return TRUE;
 }
 
@@ -116,6 +126,12 @@ BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
     // Every job starts from all pages: a range left on the shared printer by an
     // earlier job, perhaps of another file, would otherwise print only part of this one.
     printer.setPrintRange(QPrinter::AllPages);
+    // Before the dialog, which proposes its file from these, not from the last job's.
+    if (!info->m_strDocName.isEmpty())
+        printer.setDocName(info->m_strDocName);
+    // A native printer stays chosen: a file name would turn the job into a PDF.
+    if (!info->m_strPdfFileName.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(info->m_strPdfFileName);
     if (const PrintDialogHook &hook = printDialogHook())
         return hook(printer, *info);
     return showPrintDialog(printer, *info, parent);

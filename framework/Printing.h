@@ -37,8 +37,13 @@ public:
     BOOL m_bContinuePrinting = TRUE;
     // The printable area of the sheet in logical units, set before each OnPrint.
     CRect m_rectDraw;
-    // The document printed, named in the progress box and as the job's name.
+    // The document printed, named in the progress box and as the job's name (the title
+    // of a PDF); set before the dialog, which proposes a file name from it.
     CString m_strDocName;
+    // The page being read, which the dialog offers as "Current page"; 0 offers none.
+    UINT m_nShownPage = 0;
+    // The file proposed when the printer writes PDF; empty leaves the printer's own.
+    CString m_strPdfFileName;
 
 private:
     UINT m_nMinPage = 1;
@@ -75,8 +80,9 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
 void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page);
 
 // Shows the print dialog for the printer with the range GetMinPage() to
-// GetMaxPage(), all pages chosen at first, and stores the range chosen. FALSE when the user
-// cancels. In preview no dialog is shown.
+// GetMaxPage(), all pages chosen at first (and m_nShownPage offered as the current page),
+// and stores the range chosen. The printer takes m_strDocName and, when it writes PDF,
+// m_strPdfFileName first. FALSE when the user cancels. In preview no dialog is shown.
 BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent = nullptr);
 
 // Shows the preview of the pages GetMinPage() to GetMaxPage(), one or two sheets at

@@ -46,10 +46,10 @@ BOOL CView::DoPreparePrinting(CPrintInfo *pInfo)
 void CView::OnFilePrint()
 {
     CPrintInfo info;
-    if (!OnPreparePrinting(&info))
-        return;
     if (m_pDocument)
         info.m_strDocName = m_pDocument->GetTitle();
+    if (!OnPreparePrinting(&info))
+        return;
     ViewPrintCallbacks callbacks(*this);
     RunPrintLoop(*AfxGetPrinter(), callbacks, info, window());
 }
@@ -58,11 +58,11 @@ void CView::OnFilePrintPreview()
 {
     CPrintInfo info;
     info.m_bPreview = TRUE;
+    if (m_pDocument)
+        info.m_strDocName = m_pDocument->GetTitle();
     if (!OnPreparePrinting(&info))
         return;
     info.m_bPreview = FALSE;
-    if (m_pDocument)
-        info.m_strDocName = m_pDocument->GetTitle();
     ViewPrintCallbacks callbacks(*this);
     RunPrintPreview(*AfxGetPrinter(), callbacks, info, window());
 }

@@ -31,6 +31,8 @@ const MenuItemResource kPageMenu[] = {
     {ID_PAGE_PREVIOUS, "&Previous"},
     {ID_PAGE_NEXT, "&Next"},
     {ID_PAGE_LAST, "&Last"},
+    {0, nullptr},
+    {ID_PAGE_GOTO, "&Go to Page...\tCtrl+G"},
 };
 
 const MenuItemResource kZoomMenu[] = {
@@ -67,6 +69,8 @@ const MenuResource kMainMenu[] = {
 const AcceleratorResource kMainAccelerators[] = {
     {Qt::CTRL | Qt::Key_O, ID_FILE_OPEN},
     {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
+    // Go to a page by its number, as in the common document viewers.
+    {Qt::CTRL | Qt::Key_G, ID_PAGE_GOTO},
     {QKeyCombination(Qt::Key_F1), ID_HELP},
     {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
     // Ctrl+= is Ctrl++ without Shift on most layouts.

@@ -33,6 +33,7 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_VIEW_THUMBNAILS, "Show or hide the page thumbnails\nPage Thumbnails"},
     {ID_ZOOM_IN, "Show the page at the next larger scale\nZoom In"},
     {ID_ZOOM_OUT, "Show the page at the next smaller scale\nZoom Out"},
+    {ID_PAGE_GOTO, "View the page of the number you type\nGo to Page"},
     {AFX_IDS_APP_TITLE, "Fax Viewer"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
     {ID_FILE_OPEN, "Open an existing fax document\nOpen"},

@@ -11,7 +11,11 @@
 
 #include <cstdlib>
 
-CPagelotView::CPagelotView() { MapPrintCommands(); }
+CPagelotView::CPagelotView()
+{
+    MapPrintCommands();
+    MapGoToPageCommand();
+}
 
 CPagelotView::~CPagelotView() = default;
 

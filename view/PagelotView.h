@@ -73,6 +73,10 @@ protected:
 
     void CreateBackgroundBrush();
     void MapPrintCommands();
+    void MapGoToPageCommand();
+    // Asks for a page number and shows that page as the page commands do; reads only it.
+    void OnPageGoTo();
+    void OnUpdatePageGoTo(CCmdUI *pCmdUI);
     void AskAfterBlankStart(CPrintInfo *pInfo);
 
     // Runs a page or zoom command through the frame, so a key does exactly what the

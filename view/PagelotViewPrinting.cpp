@@ -8,6 +8,7 @@
 #include "framework/StringResources.h"
 #include "resources/Resource.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -90,6 +91,13 @@ BOOL CPagelotView::OnPreparePrinting(CPrintInfo *pInfo)
 {
     CPagelotDoc *pDoc = GetDocument();
     pInfo->SetMaxPage(pDoc ? static_cast<UINT>(pDoc->GetPageCount()) : 0);
+    if (pDoc && pDoc->GetDisplayPage().m_pPixels) {
+        pInfo->m_nShownPage = static_cast<UINT>(pDoc->GetCurrentPage()) + 1;
+        // Beside the fax and named after it, rather than where the last job went.
+        const QFileInfo fax(pDoc->GetPath());
+        pInfo->m_strPdfFileName =
+            fax.absoluteDir().filePath(fax.completeBaseName() + QStringLiteral(".pdf"));
+    }
     return DoPreparePrinting(pInfo);
 }
 

@@ -171,6 +171,8 @@ TEST(HelpTopics, EveryMenuCommandAndThePanesAreExplained)
                              "Previous",
                              "Next",
                              "Last",
+                             "Go to Page... (Ctrl+G)",
+                             "Current page",
                              "Fit to Width",
                              "Fit to Height",
                              "Actual Size",

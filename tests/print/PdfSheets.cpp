@@ -31,6 +31,13 @@ int sheetCount(const std::string &pdf)
     return pages.empty() ? -1 : std::stoi(pages);
 }
 
+std::string title(const std::string &pdf)
+{
+    std::string text = infoField(pdf, "Title");
+    const auto start = text.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : text.substr(start);
+}
+
 QSizeF paperPoints(const std::string &pdf)
 {
     // "612 x 792 pts (letter)"

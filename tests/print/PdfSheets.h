@@ -12,6 +12,8 @@ namespace pdfsheets {
 
 // The number of sheets (pdfinfo), -1 when the file cannot be read.
 int sheetCount(const std::string &pdf);
+// The document title of the PDF's metadata, empty when it has none.
+std::string title(const std::string &pdf);
 // The paper size of the first sheet in points, empty when unknown.
 QSizeF paperPoints(const std::string &pdf);
 // The bounding box, in pixels at `dpi`, of every pixel darker than mid-grey on sheet

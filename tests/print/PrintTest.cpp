@@ -11,8 +11,13 @@
 #include "tests/support/RawTiffBuilder.h"
 #include "view/PagelotView.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QTimer>
 
 #include <array>
 #include <cmath>
@@ -379,4 +384,56 @@ TEST_F(PrintTest, PreviewSheetIsASmoothedReductionOfThePrintedSheet)
         for (int x = 0; x < shown.width(); ++x)
             difference += std::abs(qGray(shown.pixel(x, y)) - qGray(reference.pixel(x, y)));
     EXPECT_LT(difference / (shown.width() * shown.height()), 8);
+}
+
+namespace {
+
+template <class T> T *dialogChild(QWidget *pDialog, const char *name)
+{
+    T *pChild = pDialog->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(pChild, nullptr) << name;
+    return pChild;
+}
+
+} // namespace
+
+// The print dialog as it comes up: "Current page" offered beside All and the range,
+// and, where the printer writes PDF, a file beside the fax and named after it rather
+// than the last job's. The job prints the page being read, titled with the fax's name.
+TEST_F(PrintTest, DialogPrintsTheCurrentPageToAPdfNamedAfterTheFax)
+{
+    StartWith("three.tif", threePages());
+    UsePdf(*AfxGetPrinter(), m_dir.file("earlier-job.pdf"));
+    Action(ID_PAGE_NEXT)->trigger();
+    ASSERT_EQ(Document()->GetCurrentPage(), 1);
+
+    QString proposed;
+    bool currentOffered = false;
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *pDialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(pDialog, nullptr);
+        // Names of the widgets in Qt's own dialog; the range is on a tab not shown.
+        auto *pFile = dialogChild<QLineEdit>(pDialog, "filename");
+        auto *pCurrent = dialogChild<QRadioButton>(pDialog, "printCurrentPage");
+        if (pFile)
+            proposed = pFile->text();
+        if (pCurrent) {
+            currentOffered = !pCurrent->isHidden() && pCurrent->isEnabled();
+            pCurrent->click();
+        }
+        pDialog->accept();
+    });
+    answer.start(0);
+    UpdateAllCommands();
+    Action(ID_FILE_PRINT)->trigger();
+
+    const std::string pdf = m_dir.file("three.pdf");
+    EXPECT_EQ(proposed, QString::fromStdString(pdf));
+    EXPECT_TRUE(currentOffered);
+    ASSERT_EQ(sheetCount(pdf), 1);
+    EXPECT_EQ(printedIndices(pdf), (std::vector<int>{1}));
+    EXPECT_EQ(pdfsheets::title(pdf), "three.tif");
+    EXPECT_TRUE(m_messages.empty());
 }
