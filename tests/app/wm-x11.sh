@@ -95,7 +95,9 @@ awaitEnd "on SIGTERM"
 settings="$XDG_CONFIG_HOME/Brackwater Systems/Fax Viewer.conf"
 rm -f "$settings"
 log="$work/print.log"
-(cd "$HOME" && exec "$pagelot" "$long") >"$log" 2>&1 &
+# The dialog proposes the PDF beside the fax: a copy keeps it out of the build tree.
+cp "$long" "$HOME/"
+(cd "$HOME" && exec "$pagelot" "$HOME/$(basename "$long")") >"$log" 2>&1 &
 pid=$!
 title="$(basename "$long") - Fax Viewer"
 await "$title"
