@@ -3,6 +3,7 @@
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
 #include "framework/StringResources.h"
+#include "framework/View.h"
 #include "resources/Resource.h"
 
 #include <QEvent>
@@ -184,7 +185,12 @@ CThumbnailPanel::CThumbnailPanel(QWidget *pParent)
     m_pList->viewport()->installEventFilter(this);
     setWidget(m_pList);
 
-    connect(m_pList, &QListView::clicked, this, &CThumbnailPanel::GoTo);
+    connect(m_pList, &QListView::clicked, this, [this](const QModelIndex &index) {
+        GoTo(index);
+        // Reading goes on from the keyboard: a click hands the keys back to the page.
+        if (CView *pView = m_pDoc ? m_pDoc->GetFirstView() : nullptr)
+            pView->setFocus(Qt::MouseFocusReason);
+    });
     connect(m_pList, &QListView::activated, this, &CThumbnailPanel::GoTo);
     connect(m_pList->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &CThumbnailPanel::ScheduleRequest);

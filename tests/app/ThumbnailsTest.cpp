@@ -138,8 +138,13 @@ TEST_F(ThumbnailTest, ClickGoesToThePageAndTheHighlightFollowsPageCommands)
     EXPECT_EQ(pPanel->GetList()->currentIndex().row(), 0);
 
     Action(ID_ROTATE_UPSIDEDOWN)->trigger();
+    // A real press gives the list the focus before the click; the click hands the keys
+    // back to the page, to read on from there.
+    pPanel->GetList()->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(Frame()->focusWidget(), pPanel->GetList());
     clickRow(pPanel, 9);
     EXPECT_EQ(Document()->GetCurrentPage(), 9);
+    EXPECT_EQ(Frame()->focusWidget(), View());
     EXPECT_TRUE(Document()->IsUpsideDown());
     EXPECT_EQ(Document()->GetRotation(), Rotation::UpsideDown);
 
