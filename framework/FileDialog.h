@@ -44,7 +44,6 @@ public:
     CString GetPathName() const { return m_ofn.lpstrFile; }
     CString GetFileName() const;
     CString GetFileExt() const;
-    BOOL IsOpenFileDialog() const { return m_bOpenFileDialog; }
 
     // "TIFF Files (*.tif)|*.tif;*.tiff||" -> {"TIFF Files (*.tif) (*.[tT][iI][fF] ...)"}:
     // the patterns in any letter case, as faxes come as .tif, .TIF and .Tiff alike, after

@@ -26,7 +26,6 @@ public:
     // Drops every sheet held (the size shown changed).
     void Clear() { m_sheets.clear(); }
 
-    int GetHeldCount() const { return int(m_sheets.size()); }
     int GetPeakHeldCount() const { return m_nPeakHeld; }
     int GetRenderCount() const { return m_nRendered; }
 

@@ -28,7 +28,6 @@ public:
     int GetSheetsShown() const;
     // 0 shows whole sheets; each step in doubles, up to MAX_ZOOM.
     static constexpr int MAX_ZOOM = 2;
-    int GetZoom() const { return m_nZoom; }
 
     void NextPage();
     void PrevPage();

@@ -72,12 +72,6 @@ void CPrintProgressDlg::Run()
 
 CPrintProgressDlg *CPrintProgressDlg::GetRunning() { return g_pRunning; }
 
-void CPrintProgressDlg::reject()
-{
-    m_bCancelled = TRUE;
-    QDialog::reject();
-}
-
 bool CPrintProgressDlg::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Close && watched == Owner() && isVisible()) {

@@ -21,7 +21,6 @@ public:
 
     // Shows that sheet `n` of the job (counted from 1) is being printed.
     void SetSheet(UINT n);
-    BOOL IsCancelled() const { return m_bCancelled; }
     // Whether the window printed from was asked to close while the box was up; it is
     // left open for the caller to close once the job has ended.
     BOOL IsOwnerCloseRequested() const { return m_bOwnerCloseRequested; }
@@ -32,8 +31,6 @@ public:
     // The box whose Run is under way, or null.
     static CPrintProgressDlg *GetRunning();
 
-    void reject() override;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -42,6 +39,5 @@ private:
 
     QLabel *m_pPage = nullptr;
     UINT m_nSheets = 0;
-    BOOL m_bCancelled = FALSE;
     BOOL m_bOwnerCloseRequested = FALSE;
 };

@@ -19,7 +19,6 @@ class QWidget;
 class CPrintInfo
 {
 public:
-    void SetMinPage(UINT page) { m_nMinPage = page; }
     void SetMaxPage(UINT page) { m_nMaxPage = page; }
     UINT GetMinPage() const { return m_nMinPage; }
     UINT GetMaxPage() const { return m_nMaxPage; }
