@@ -110,8 +110,8 @@ void CMainFrame::OnClose()
 bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && watched == m_wndStatusBar.GetPane(1)) {
-        // Through the action, so the command's update rule decides as for Ctrl+G.
-        GetCommandAction(ID_PAGE_GOTO)->trigger();
+        // The command's update rule decides, as for Ctrl+G.
+        RunCommand(ID_PAGE_GOTO);
         return true;
     }
     return CFrameWnd::eventFilter(watched, event);

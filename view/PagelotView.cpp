@@ -139,14 +139,18 @@ bool CPagelotView::RunCommand(UINT nID, bool showFromBottom)
     return ran;
 }
 
-bool CPagelotView::AtBottom() const
+bool CPagelotView::AtEnd(bool down) const
 {
-    return verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    const QScrollBar *bar = verticalScrollBar();
+    return down ? bar->value() >= bar->maximum() : bar->value() <= bar->minimum();
 }
 
-bool CPagelotView::AtTop() const
+bool CPagelotView::TurnPageAtEnd(bool down)
 {
-    return verticalScrollBar()->value() <= verticalScrollBar()->minimum();
+    if (!AtEnd(down))
+        return false;
+    RunCommand(down ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS, !down);
+    return true;
 }
 
 void CPagelotView::keyPressEvent(QKeyEvent *event)
@@ -155,25 +159,16 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
     const bool plain = modifiers == Qt::NoModifier;
     switch (event->key()) {
     case Qt::Key_PageDown:
-        if (AtBottom()) {
-            RunCommand(ID_PAGE_NEXT);
-            return;
-        }
-        break;
     case Qt::Key_PageUp:
-        if (AtTop()) {
-            RunCommand(ID_PAGE_PREVIOUS, true);
+        // Away from the end, the key table scrolls.
+        if (TurnPageAtEnd(event->key() == Qt::Key_PageDown))
             return;
-        }
         break;
     case Qt::Key_Space:
         if (plain || modifiers == Qt::ShiftModifier) {
-            const bool down = plain;
-            if (down ? AtBottom() : AtTop())
-                RunCommand(down ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS, !down);
-            else
-                ScrollAction(Qt::Vertical, down ? QAbstractSlider::SliderPageStepAdd
-                                                : QAbstractSlider::SliderPageStepSub);
+            if (!TurnPageAtEnd(plain))
+                ScrollAction(Qt::Vertical, plain ? QAbstractSlider::SliderPageStepAdd
+                                                 : QAbstractSlider::SliderPageStepSub);
             return;
         }
         break;
@@ -224,7 +219,8 @@ void CPagelotView::wheelEvent(QWheelEvent *event)
         return;
     }
     const bool sideways = event->modifiers().testFlag(Qt::ShiftModifier);
-    const bool atEnd = !sideways && delta != 0 && (delta < 0 ? AtBottom() : AtTop());
+    const bool down = delta < 0;
+    const bool atEnd = !sideways && delta != 0 && AtEnd(down);
     CScrollView::wheelEvent(event);
     if (!atEnd) {
         m_nWheelTurn = 0;
@@ -232,6 +228,6 @@ void CPagelotView::wheelEvent(QWheelEvent *event)
     }
     if (addTurn(m_nWheelTurn) > 0) {
         m_nWheelTurn = 0;
-        RunCommand(delta < 0 ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS, delta > 0);
+        TurnPageAtEnd(down);
     }
 }

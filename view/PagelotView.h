@@ -82,8 +82,11 @@ protected:
     // Runs a page or zoom command through the frame, so a key does exactly what the
     // command's update rule allows. A page reached backwards is shown from its bottom.
     bool RunCommand(UINT nID, bool showFromBottom = false);
-    bool AtBottom() const;
-    bool AtTop() const;
+    // Scrolled to the page's bottom (down) or top; a page that fits is at both.
+    bool AtEnd(bool down) const;
+    // At the page's end, turns on to the next page's top or back to the previous page's
+    // bottom and says so; elsewhere does nothing.
+    bool TurnPageAtEnd(bool down);
     // After a page change the new page from its top, keeping the horizontal position;
     // after a new file page 1 from its top-left.
     void ScrollToShownPage();
