@@ -3,7 +3,7 @@
 #include "display/ImagingErrorText.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
-#include "framework/StringResources.h"
+#include "framework/ResourceModule.h"
 #include "framework/SystemMetrics.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"

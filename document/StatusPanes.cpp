@@ -1,6 +1,6 @@
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
-#include "framework/StringResources.h"
+#include "framework/ResourceModule.h"
 #include "resources/Resource.h"
 
 // The panes describe the page as read, whatever zoom, turn or smoothing shows it. Without

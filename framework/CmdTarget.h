@@ -28,9 +28,9 @@ struct AFX_CMDHANDLERINFO
     class CCmdTarget *pTarget = nullptr;
 };
 
-// An object that answers commands by id. Each target keeps a table from command id to
-// handler and from command id to update handler; OnCmdMsg looks there and then passes
-// the message on along the routing order (view, document, frame, application).
+// An object that answers commands by id, from a table of handlers and one of update
+// handlers. OnCmdMsg looks there, then passes the message on along the routing order
+// (view, document, frame, application).
 class CCmdTarget : public CObject
 {
 public:
@@ -38,30 +38,29 @@ public:
     CCmdTarget(const CCmdTarget &) = delete;
     CCmdTarget &operator=(const CCmdTarget &) = delete;
 
-    // nCode CN_COMMAND runs the command (pCmdUI unused); with pHandlerInfo set it only
-    // reports whether a handler exists. CN_UPDATE_COMMAND_UI calls the update handler with
-    // pCmdUI. TRUE when this target or one it routes to answered.
+    // CN_COMMAND runs the command, or with pHandlerInfo only reports whether it has a
+    // handler; CN_UPDATE_COMMAND_UI calls the update handler with pCmdUI. TRUE when this
+    // target or one it routes to answered.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo);
 
-    // Runs command nID along the routing from this target; TRUE when some target handled it.
     BOOL ExecuteCommand(UINT nID) { return OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr); }
 
 protected:
-    // Message-map entries, registered in the constructor of the derived class:
+    // Table entries, registered by the derived class's constructor:
     //     ON_COMMAND(ID_PAGE_NEXT, &CPagelotDoc::OnPageNext);
-    //     ON_UPDATE_COMMAND_UI(ID_PAGE_NEXT, &CPagelotDoc::OnUpdatePageNext);
     template <class T> void ON_COMMAND(UINT nID, void (T::*handler)())
     {
-        T *self = static_cast<T *>(this);
-        m_commandMap[nID] = [self, handler] { (self->*handler)(); };
+        ON_COMMAND(nID, std::bind_front(handler, static_cast<T *>(this)));
     }
     template <class T> void ON_UPDATE_COMMAND_UI(UINT nID, void (T::*handler)(CCmdUI *))
     {
-        T *self = static_cast<T *>(this);
-        m_updateMap[nID] = [self, handler](CCmdUI *pCmdUI) { (self->*handler)(pCmdUI); };
+        ON_UPDATE_COMMAND_UI(nID, std::bind_front(handler, static_cast<T *>(this)));
     }
-    void ON_COMMAND(UINT nID, std::function<void()> handler);
-    void ON_UPDATE_COMMAND_UI(UINT nID, std::function<void(CCmdUI *)> handler);
+    void ON_COMMAND(UINT nID, std::function<void()> handler) { m_commandMap[nID] = handler; }
+    void ON_UPDATE_COMMAND_UI(UINT nID, std::function<void(CCmdUI *)> handler)
+    {
+        m_updateMap[nID] = handler;
+    }
 
     // Looks only in this target's own tables; the routing overrides call it first.
     BOOL DispatchOwnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo);

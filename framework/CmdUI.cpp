@@ -8,6 +8,10 @@ void CCmdUI::Enable(BOOL bOn)
 {
     m_bEnabled = bOn ? TRUE : FALSE;
     m_bEnableChanged = TRUE;
+    if (m_pAction)
+        m_pAction->setEnabled(m_bEnabled);
+    if (m_pPane)
+        m_pPane->setEnabled(m_bEnabled);
 }
 
 void CCmdUI::SetCheck(int nCheck)
@@ -15,19 +19,26 @@ void CCmdUI::SetCheck(int nCheck)
     m_nCheck = nCheck;
     m_bHasCheck = TRUE;
     m_bRadio = FALSE;
+    if (m_pAction) {
+        m_pAction->setCheckable(true);
+        m_pAction->setChecked(nCheck != 0);
+    }
 }
 
 void CCmdUI::SetRadio(BOOL bOn)
 {
-    m_nCheck = bOn ? 1 : 0;
-    m_bHasCheck = TRUE;
+    SetCheck(bOn ? 1 : 0);
     m_bRadio = TRUE;
 }
 
 void CCmdUI::SetText(const CString &text)
 {
     m_strText = text;
-    m_bTextSet = TRUE;
+    if (m_pAction)
+        m_pAction->setText(text);
+    // Idle updates run after every event: leave the label alone when nothing changed.
+    if (m_pPane && m_pPane->text() != text)
+        m_pPane->setText(text);
 }
 
 BOOL CCmdUI::DoUpdate(CCmdTarget *pTarget, BOOL bDisableIfNoHndler)
@@ -44,76 +55,13 @@ BOOL CCmdUI::DoUpdate(CCmdTarget *pTarget, BOOL bDisableIfNoHndler)
     return FALSE;
 }
 
-CActionCmdUI::CActionCmdUI(UINT nID, QAction *pAction)
-    : CCmdUI(nID)
-    , m_pAction(pAction)
-{
-}
-
-void CActionCmdUI::Enable(BOOL bOn)
-{
-    CCmdUI::Enable(bOn);
-    m_pAction->setEnabled(bOn != FALSE);
-}
-
-void CActionCmdUI::SetCheck(int nCheck)
-{
-    CCmdUI::SetCheck(nCheck);
-    m_pAction->setCheckable(true);
-    m_pAction->setChecked(nCheck != 0);
-}
-
-void CActionCmdUI::SetRadio(BOOL bOn)
-{
-    CCmdUI::SetRadio(bOn);
-    m_pAction->setCheckable(true);
-    m_pAction->setChecked(bOn != FALSE);
-}
-
-void CActionCmdUI::SetText(const CString &text)
-{
-    CCmdUI::SetText(text);
-    m_pAction->setText(text);
-}
-
-CPaneCmdUI::CPaneCmdUI(UINT nID, QLabel *pLabel)
-    : CCmdUI(nID)
-    , m_pLabel(pLabel)
-{
-}
-
-void CPaneCmdUI::Enable(BOOL bOn)
-{
-    CCmdUI::Enable(bOn);
-    m_pLabel->setEnabled(bOn != FALSE);
-}
-
-void CPaneCmdUI::SetText(const CString &text)
-{
-    CCmdUI::SetText(text);
-    // Idle updates run after every event: leave the label alone when nothing changed.
-    if (m_pLabel->text() != text)
-        m_pLabel->setText(text);
-}
-
 void AfxSetActionId(QAction *pAction, UINT nID) { pAction->setData(QVariant::fromValue(nID)); }
 
-UINT AfxGetActionId(const QAction *pAction)
-{
-    bool ok = false;
-    UINT nID = pAction->data().toUInt(&ok);
-    return ok ? nID : 0;
-}
+UINT AfxGetActionId(const QAction *pAction) { return pAction->data().toUInt(); }
 
-void AfxUpdateActions(CCmdTarget *pTarget, const QList<QAction *> &actions, BOOL bDisableIfNoHndler)
+void AfxUpdateActions(CCmdTarget *pTarget, const QList<QAction *> &actions)
 {
-    for (QAction *pAction : actions) {
-        if (pAction->isSeparator() || pAction->menu())
-            continue;
-        UINT nID = AfxGetActionId(pAction);
-        if (nID == 0)
-            continue;
-        CActionCmdUI state(nID, pAction);
-        state.DoUpdate(pTarget, bDisableIfNoHndler);
-    }
+    for (QAction *pAction : actions)
+        if (UINT nID = AfxGetActionId(pAction); nID != 0 && !pAction->menu())
+            CCmdUI(nID, pAction).DoUpdate(pTarget, TRUE);
 }

@@ -3,11 +3,10 @@
 #include "framework/AfxRes.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
+#include "framework/ResourceModule.h"
 #include "framework/RuntimeClass.h"
-#include "framework/StringResources.h"
 #include "framework/WinApp.h"
 
-#include <QApplication>
 #include <QPageSetupDialog>
 #include <QPrinter>
 
@@ -21,8 +20,6 @@ CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, const CRuntimeClass *pD
 {
 }
 
-CSingleDocTemplate::~CSingleDocTemplate() { CloseAllDocuments(); }
-
 void CSingleDocTemplate::CloseAllDocuments()
 {
     // The view, a child of the frame, leaves the document's list as it goes.
@@ -32,52 +29,29 @@ void CSingleDocTemplate::CloseAllDocuments()
     m_pOnlyDoc.reset();
 }
 
-BOOL CSingleDocTemplate::GetDocString(CString &rString, DocStringIndex index) const
+BOOL CSingleDocTemplate::CreateFrame()
 {
-    return AfxExtractSubString(rString, AfxLoadString(m_nIDResource), index);
-}
-
-void CSingleDocTemplate::SetDefaultTitle(CDocument *pDocument) const
-{
-    CString title;
-    if (!GetDocString(title, docName) || title.isEmpty())
-        title = AfxLoadString(AFX_IDS_UNTITLED);
-    pDocument->SetTitle(title);
+    m_pOnlyDoc.reset(m_pDocClass->CreateObject<CDocument>());
+    m_pFrame.reset(m_pFrameClass->CreateObject<CFrameWnd>());
+    CCreateContext context{m_pViewClass, m_pOnlyDoc.get()};
+    if (!m_pOnlyDoc || !m_pFrame || !m_pFrame->LoadFrame(m_nIDResource, &context)) {
+        CloseAllDocuments();
+        return FALSE;
+    }
+    if (CWinApp *pApp = AfxGetApp(); pApp && !pApp->m_pMainWnd)
+        pApp->m_pMainWnd = m_pFrame.get();
+    return TRUE;
 }
 
 CDocument *CSingleDocTemplate::OpenDocumentFile(const CString &pathName, BOOL bMakeVisible)
 {
-    if (!m_pOnlyDoc) {
-        CObject *pObject = m_pDocClass->CreateObject();
-        auto *pDocument = dynamic_cast<CDocument *>(pObject);
-        if (!pDocument) {
-            delete pObject;
-            return nullptr;
-        }
-        m_pOnlyDoc.reset(pDocument);
-
-        pObject = m_pFrameClass->CreateObject();
-        auto *pFrame = dynamic_cast<CFrameWnd *>(pObject);
-        if (!pFrame) {
-            delete pObject;
-            m_pOnlyDoc.reset();
-            return nullptr;
-        }
-        m_pFrame.reset(pFrame);
-        CCreateContext context;
-        context.m_pNewViewClass = m_pViewClass;
-        context.m_pCurrentDoc = pDocument;
-        if (!pFrame->LoadFrame(m_nIDResource, &context)) {
-            CloseAllDocuments();
-            return nullptr;
-        }
-        if (CWinApp *pApp = AfxGetApp(); pApp && !pApp->m_pMainWnd)
-            pApp->m_pMainWnd = pFrame;
-    }
-
+    if (!m_pOnlyDoc && !CreateFrame())
+        return nullptr;
     CDocument *pDocument = m_pOnlyDoc.get();
     if (pathName.isEmpty()) {
-        SetDefaultTitle(pDocument);
+        // The document string's second field is the name of a new document.
+        CString title = AfxLoadString(m_nIDResource).section(u'\n', 1, 1);
+        pDocument->SetTitle(title.isEmpty() ? AfxLoadString(AFX_IDS_UNTITLED) : title);
         if (!pDocument->OnNewDocument())
             return nullptr;
     } else {
@@ -109,23 +83,12 @@ void CWinApp::ParseCommandLine(CCommandLineInfo &rCmdInfo, const QStringList &ar
     }
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo &rCmdInfo) const
-{
-    ParseCommandLine(rCmdInfo, QCoreApplication::arguments());
-}
-
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo &rCmdInfo)
 {
-    switch (rCmdInfo.m_nShellCommand) {
-    case CCommandLineInfo::FileNew:
-        OnFileNew();
-        return m_pMainWnd != nullptr;
-    case CCommandLineInfo::FileOpen:
+    if (rCmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen)
         return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
-    case CCommandLineInfo::FileNothing:
-        return TRUE;
-    }
-    return FALSE;
+    OnFileNew();
+    return m_pMainWnd != nullptr;
 }
 
 CDocument *CWinApp::OpenDocumentFile(const CString &pathName)

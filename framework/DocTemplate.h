@@ -15,24 +15,11 @@ struct CRuntimeClass;
 class CSingleDocTemplate
 {
 public:
-    enum DocStringIndex {
-        windowTitle,
-        docName,
-        fileNewName,
-        filterName,
-        filterExt,
-        regFileTypeId,
-        regFileTypeName,
-    };
-
     CSingleDocTemplate(UINT nIDResource, const CRuntimeClass *pDocClass,
                        const CRuntimeClass *pFrameClass, const CRuntimeClass *pViewClass);
-    ~CSingleDocTemplate();
+    ~CSingleDocTemplate() { CloseAllDocuments(); }
     CSingleDocTemplate(const CSingleDocTemplate &) = delete;
     CSingleDocTemplate &operator=(const CSingleDocTemplate &) = delete;
-
-    // A field of the document string (resource nIDResource); FALSE when it has none.
-    BOOL GetDocString(CString &rString, DocStringIndex index) const;
 
     // An empty path makes a new untitled document, else opens the file through the
     // document's open hook. On first use it makes the document, the frame and the view;
@@ -46,7 +33,7 @@ public:
     void CloseAllDocuments();
 
 private:
-    void SetDefaultTitle(CDocument *pDocument) const;
+    BOOL CreateFrame();
 
     UINT m_nIDResource;
     const CRuntimeClass *m_pDocClass;
@@ -63,7 +50,6 @@ public:
     enum {
         FileNew,
         FileOpen,
-        FileNothing,
     } m_nShellCommand = FileNew;
     CString m_strFileName;
 

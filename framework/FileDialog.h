@@ -8,14 +8,11 @@
 class QFileDialog;
 class QWidget;
 
-constexpr DWORD OFN_READONLY = 0x00000001;
-constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
 constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
-constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
-// The file-open and file-save dialog. The filter is the framework's form,
-// "Name (*.a;*.b)|*.a;*.b|...|", turned into Qt name filters.
+// The file-open dialog. The filter is the framework's form, "Name (*.a;*.b)|*.a;*.b|...|",
+// turned into Qt name filters.
 class CFileDialog
 {
 public:
@@ -23,7 +20,6 @@ public:
     {
         DWORD Flags = 0;
         CString lpstrTitle;
-        CString lpstrDefExt;
         CString lpstrFilter;
         CString lpstrFile;
         // The folder the dialog starts in; empty: the toolkit's choice.
@@ -31,19 +27,14 @@ public:
     };
 
     explicit CFileDialog(BOOL bOpenFileDialog, const CString &defExt = {},
-                         const CString &fileName = {},
-                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                         const CString &fileName = {}, DWORD dwFlags = OFN_HIDEREADONLY,
                          const CString &filter = {}, QWidget *pParentWnd = nullptr);
-    virtual ~CFileDialog() = default;
 
     // IDOK when the user chose a file, else IDCANCEL.
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
     // Gives a Qt dialog what DoModal shows: title, mode, filters, folder and file.
     void SetUpDialog(QFileDialog &dialog) const;
-
     CString GetPathName() const { return m_ofn.lpstrFile; }
-    CString GetFileName() const;
-    CString GetFileExt() const;
 
     // "TIFF Files (*.tif)|*.tif;*.tiff||" -> {"TIFF Files (*.tif) (*.[tT][iI][fF] ...)"}:
     // the patterns in any letter case, as faxes come as .tif, .TIF and .Tiff alike, after
@@ -54,7 +45,6 @@ public:
     OpenFileName m_ofn;
 
 private:
-    BOOL m_bOpenFileDialog;
     QWidget *m_pParentWnd;
 };
 

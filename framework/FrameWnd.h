@@ -2,15 +2,15 @@
 
 #include "framework/CmdTarget.h"
 #include "framework/Geometry.h"
+#include "framework/View.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <map>
 
 class CDocument;
-class CView;
 class CToolBar;
-class CStatusBar;
 struct CRuntimeClass;
 
 // What the frame needs to make its view: the view's class and the document it shows.
@@ -27,16 +27,19 @@ class CFrameWnd : public QMainWindow, public CCmdTarget
     Q_OBJECT
 
 public:
-    explicit CFrameWnd(QWidget *parent = nullptr);
+    explicit CFrameWnd(QWidget *parent = nullptr)
+        : QMainWindow(parent)
+    {
+    }
     ~CFrameWnd() override;
 
     CView *GetActiveView() const { return m_pActiveView; }
-    void SetActiveView(CView *pView);
+    void SetActiveView(CView *pView) { m_pActiveView = pView; }
     // The active view's document, or null.
     CDocument *GetActiveDocument() const;
 
     // Switches the toolbar's tooltips; the application's main frame overrides it.
-    virtual void ShowToolbarTips(BOOL bShow);
+    virtual void ShowToolbarTips(BOOL) {}
 
     // Titles the window "document title - application title" ("Untitled" for a document
     // without a title), or the application title alone without a document.
@@ -59,7 +62,7 @@ public:
     // it, then brings the bars up to date. FALSE, with nothing run, when it is disabled.
     BOOL RunCommand(UINT nID);
 
-    void EnableDocking(DWORD dwDockStyle);
+    void EnableDocking(DWORD) { setDockOptions(AnimatedDocks | AllowNestedDocks); }
     void DockControlBar(CToolBar *pBar);
     // The bar layout (toolbar docking side, position, floating place and visibility, and
     // the status bar's visibility) under settings group profileName.
@@ -72,21 +75,18 @@ public:
 protected:
     // Builds the view of the creation context; -1 aborts the creation of the window.
     virtual int OnCreate(CCreateContext *pContext);
-    virtual BOOL OnCreateClient(CCreateContext *pContext);
     // Closing the frame ends the application; derived frames save their state first.
-    virtual void OnClose();
+    virtual void OnClose() {}
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildMenus();
-    void OnBarCheck(QWidget *pBar);
-    void RemapFloatingBars();
 
-    CView *m_pActiveView = nullptr;
+    // Null once the view is gone: a view destroyed first is not routed to afterwards.
+    QPointer<CView> m_pActiveView;
     std::map<UINT, QAction *> m_commandActions;
     bool m_bInIdleUpdate = false;
     bool m_bFirstExposeSeen = false;
-    QMetaObject::Connection m_activeViewDestroyed;
 };

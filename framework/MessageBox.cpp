@@ -12,39 +12,31 @@ namespace {
 
 MessageBoxHook g_messageBoxHook;
 
-QMessageBox::Icon qtIcon(UINT nType)
+int showMessageBox(const CString &text, const CString &caption, UINT nType)
 {
-    switch (nType & MB_ICONMASK) {
-    case MB_ICONHAND:
-        return QMessageBox::Critical;
-    case MB_ICONQUESTION:
-        return QMessageBox::Question;
-    case MB_ICONEXCLAMATION:
-        return QMessageBox::Warning;
-    case MB_ICONASTERISK:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
-    }
-}
-
-QMessageBox::StandardButtons qtButtons(UINT nType)
-{
-    switch (nType & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    case MB_YESNOCANCEL:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case MB_YESNO:
-        return QMessageBox::Yes | QMessageBox::No;
-    default:
-        return QMessageBox::Ok;
-    }
-}
-
-int resultOf(int button)
-{
-    switch (button) {
+    const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                       QMessageBox::Question, QMessageBox::Warning,
+                                       QMessageBox::Information};
+    const UINT icon = (nType & MB_ICONMASK) >> 4;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    if ((nType & MB_TYPEMASK) == MB_OKCANCEL)
+        buttons |= QMessageBox::Cancel;
+    else if ((nType & MB_TYPEMASK) == MB_YESNO)
+        buttons = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox box(icon < std::size(icons) ? icons[icon] : QMessageBox::NoIcon, caption, text,
+                    buttons, AfxGetMainWnd());
+    // QMessageBox sizes itself to its text, but the title bar also holds the window's icon
+    // and buttons, and window managers draw titles larger and bold.
+    constexpr int TITLE_BAR_ROOM = 160;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    if (titleFont.pointSizeF() > 0)
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + TITLE_BAR_ROOM;
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    switch (box.exec()) {
     case QMessageBox::Cancel:
         return IDCANCEL;
     case QMessageBox::Yes:
@@ -56,58 +48,24 @@ int resultOf(int button)
     }
 }
 
-int showMessageBox(const CString &text, const CString &caption, UINT nType)
-{
-    QMessageBox box(qtIcon(nType), caption, text, qtButtons(nType), AfxGetMainWnd());
-    AfxWidenForCaption(box);
-    return resultOf(box.exec());
-}
-
 } // namespace
 
 int AfxMessageBox(const CString &text, UINT nType, UINT)
 {
-    if ((nType & MB_ICONMASK) == 0) {
-        switch (nType & MB_TYPEMASK) {
-        case MB_OK:
-        case MB_OKCANCEL:
-            nType |= MB_ICONEXCLAMATION;
-            break;
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            nType |= MB_ICONQUESTION;
-            break;
-        }
-    }
+    if ((nType & MB_ICONMASK) == 0)
+        nType |= (nType & MB_TYPEMASK) == MB_YESNO ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
     // A box at start-up (a file named on the command line that cannot be read) belongs
     // over the main window, not on an empty screen before it.
     if (CFrameWnd *pFrame = AfxGetMainWnd();
         pFrame && !pFrame->testAttribute(Qt::WA_WState_ExplicitShowHide))
         pFrame->ActivateFrame();
-    const CString caption = AfxGetAppName();
     if (g_messageBoxHook)
-        return g_messageBoxHook(text, caption, nType);
-    return showMessageBox(text, caption, nType);
-}
-
-void AfxWidenForCaption(QMessageBox &box)
-{
-    // QMessageBox sizes itself to its text, but the title bar also holds the window's icon
-    // and buttons, and window managers draw titles larger and bold.
-    constexpr int TITLE_BAR_ROOM = 160;
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    if (titleFont.pointSizeF() > 0)
-        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
-    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TITLE_BAR_ROOM;
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
-        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+        return g_messageBoxHook(text, AfxGetAppName(), nType);
+    return showMessageBox(text, AfxGetAppName(), nType);
 }
 
 MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook)
 {
-    MessageBoxHook previous = std::move(g_messageBoxHook);
-    g_messageBoxHook = std::move(hook);
-    return previous;
+    std::swap(g_messageBoxHook, hook);
+    return hook;
 }

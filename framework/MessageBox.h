@@ -5,23 +5,16 @@
 
 #include <functional>
 
-class QMessageBox;
-
 // Buttons
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;
-constexpr UINT MB_YESNOCANCEL = 0x03;
 constexpr UINT MB_YESNO = 0x04;
 constexpr UINT MB_TYPEMASK = 0x0F;
 // Icons
-constexpr UINT MB_ICONHAND = 0x10;
-constexpr UINT MB_ICONERROR = MB_ICONHAND;
-constexpr UINT MB_ICONSTOP = MB_ICONHAND;
+constexpr UINT MB_ICONSTOP = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
 constexpr UINT MB_ICONEXCLAMATION = 0x30;
-constexpr UINT MB_ICONWARNING = MB_ICONEXCLAMATION;
-constexpr UINT MB_ICONASTERISK = 0x40;
-constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
+constexpr UINT MB_ICONINFORMATION = 0x40;
 constexpr UINT MB_ICONMASK = 0xF0;
 
 // Dialog results
@@ -30,15 +23,13 @@ constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// A modal message box captioned with the application title. Without an icon in nType,
-// OK and OK/Cancel boxes show the warning icon and the question boxes the question icon,
-// as the framework this stands in for does. Returns the button chosen (IDOK, ...).
+// A modal message box over the main window, captioned with the application title and
+// wide enough for the window manager to show the whole caption. Without an icon in nType,
+// question boxes show the question icon and others the warning icon, as the framework
+// this stands in for does. Returns the button chosen (IDOK, ...).
 int AfxMessageBox(const CString &text, UINT nType = MB_OK, UINT nIDHelp = 0);
 
 // Replaces the modal box: receives the text, the caption and nType with its icon filled
 // in, and returns the button. An empty hook restores the real box. Returns the previous hook.
 using MessageBoxHook = std::function<int(const CString &text, const CString &caption, UINT nType)>;
 MessageBoxHook AfxSetMessageBoxHook(MessageBoxHook hook);
-
-// Makes the box at least wide enough that the window manager shows its whole caption.
-void AfxWidenForCaption(QMessageBox &box);

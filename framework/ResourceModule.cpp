@@ -1,5 +1,7 @@
 #include "framework/ResourceModule.h"
 
+#include <algorithm>
+
 namespace {
 
 const CResourceModule kNoResources;
@@ -11,8 +13,22 @@ void AfxSetResourceModule(const CResourceModule *pModule) { g_pModule = pModule;
 
 const CResourceModule &AfxGetResourceModule() { return g_pModule ? *g_pModule : kNoResources; }
 
+CString AfxLoadString(UINT nID)
+{
+    const auto table = AfxGetResourceModule().strings;
+    auto it = std::ranges::lower_bound(table, nID, {}, &StringResource::nID);
+    return it != table.end() && it->nID == nID ? QString::fromUtf8(it->text) : CString();
+}
+
 QIcon AfxLoadIcon(UINT nID)
 {
     const CResourceModule &module = AfxGetResourceModule();
     return module.loadIcon ? module.loadIcon(nID) : QIcon();
+}
+
+BOOL AfxExtractSubString(CString &rString, const CString &fullString, int iSubString, QChar chSep)
+{
+    const bool found = iSubString >= 0 && fullString.count(chSep) >= iSubString;
+    rString = found ? fullString.section(chSep, iSubString, iSubString) : CString();
+    return found ? TRUE : FALSE;
 }

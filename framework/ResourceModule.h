@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Geometry.h"
 #include "platform/WinTypes.h"
 
 #include <QIcon>
@@ -46,8 +47,7 @@ struct CResourceModule
     std::span<const AcceleratorResource> accelerators = {};
     // Button command ids in order; 0 marks a separator.
     std::span<const UINT> toolBar = {};
-    // The icon of a resource id (the frame's, or a command's toolbar image); a null
-    // icon for ids without one.
+    // The icon of a resource id (the frame's, or a command's toolbar image), or null.
     QIcon (*loadIcon)(UINT nID) = nullptr;
 };
 
@@ -55,5 +55,12 @@ struct CResourceModule
 void AfxSetResourceModule(const CResourceModule *pModule);
 const CResourceModule &AfxGetResourceModule();
 
+// The string-table entry nID, or an empty string when there is none.
+CString AfxLoadString(UINT nID);
 // The icon of resource id nID, or a null icon.
 QIcon AfxLoadIcon(UINT nID);
+
+// Field iSubString of a text whose fields are separated by chSep ("prompt\ntooltip");
+// FALSE, with rString empty, when there are fewer fields.
+BOOL AfxExtractSubString(CString &rString, const CString &fullString, int iSubString,
+                         QChar chSep = QLatin1Char('\n'));

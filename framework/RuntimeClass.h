@@ -10,6 +10,15 @@ struct CRuntimeClass
     CObject *(*m_pfnCreateObject)();
 
     CObject *CreateObject() const { return m_pfnCreateObject(); }
+    // An object of the class as a T, or null (and none made) when the class is not one.
+    template <class T> T *CreateObject() const
+    {
+        CObject *pObject = CreateObject();
+        T *pTyped = dynamic_cast<T *>(pObject);
+        if (!pTyped)
+            delete pObject;
+        return pTyped;
+    }
 };
 
 template <class T> const CRuntimeClass *AfxRuntimeClassOf(const char *name)

@@ -5,6 +5,7 @@
 #include "platform/WinTypes.h"
 
 #include <QStatusBar>
+
 #include <vector>
 
 class CCmdTarget;
@@ -22,15 +23,16 @@ class CStatusBar : public QStatusBar
     Q_OBJECT
 
 public:
-    CStatusBar();
+    CStatusBar() { setObjectName(QStringLiteral("StatusBar")); }
 
     BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = 0, UINT nID = AFX_IDW_STATUS_BAR);
     // Index 0 is the message pane (ID_SEPARATOR); the others start with their
     // string-table text.
     BOOL SetIndicators(const UINT *lpIDArray, int nIDCount);
+    // A pane is at least cxWidth pixels wide, and wider when its text needs it.
     void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);
 
-    int GetCount() const { return static_cast<int>(m_panes.size()); }
+    int GetCount() const { return int(m_panes.size()); }
     UINT GetItemID(int nIndex) const;
     CString GetPaneText(int nIndex) const;
     // The label of pane nIndex (0 is the idle message), or null.
@@ -41,12 +43,13 @@ public:
     void OnUpdateCmdUI(CCmdTarget *pTarget, BOOL bDisableIfNoHndler);
 
 private:
+    class PaneLabel;
     struct Pane
     {
-        UINT nID = ID_SEPARATOR;
-        QLabel *pLabel = nullptr;
-        int cxWidth = 0;
+        UINT nID;
+        PaneLabel *pLabel;
     };
+    const Pane *Find(int nIndex) const;
 
     std::vector<Pane> m_panes;
 };

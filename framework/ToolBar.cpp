@@ -5,7 +5,6 @@
 #include "framework/ResourceModule.h"
 
 #include <QActionEvent>
-#include <QToolButton>
 
 CToolBar::CToolBar()
 {
@@ -19,18 +18,10 @@ BOOL CToolBar::Create(CFrameWnd *pParentWnd, DWORD dwStyle, UINT)
     if (!pParentWnd)
         return FALSE;
     m_pFrame = pParentWnd;
-    setParent(pParentWnd);
-    m_dwStyle = dwStyle & ~(WS_CHILD | WS_VISIBLE);
-    Qt::ToolBarArea area = Qt::TopToolBarArea;
-    if (dwStyle & CBRS_ALIGN_BOTTOM)
-        area = Qt::BottomToolBarArea;
-    else if (dwStyle & CBRS_ALIGN_LEFT)
-        area = Qt::LeftToolBarArea;
-    else if (dwStyle & CBRS_ALIGN_RIGHT)
-        area = Qt::RightToolBarArea;
-    pParentWnd->addToolBar(area, this);
+    pParentWnd->addToolBar(
+        (dwStyle & CBRS_ALIGN_BOTTOM) ? Qt::BottomToolBarArea : Qt::TopToolBarArea, this);
     setVisible((dwStyle & WS_VISIBLE) != 0);
-    SetBarStyle(m_dwStyle);
+    SetBarStyle(dwStyle & ~(WS_CHILD | WS_VISIBLE));
     return TRUE;
 }
 
@@ -57,36 +48,27 @@ void CToolBar::SetBarStyle(DWORD dwStyle)
 void CToolBar::EnableDocking(DWORD dwDockStyle)
 {
     Qt::ToolBarAreas areas;
-    if (dwDockStyle & CBRS_ALIGN_TOP)
-        areas |= Qt::TopToolBarArea;
-    if (dwDockStyle & CBRS_ALIGN_BOTTOM)
-        areas |= Qt::BottomToolBarArea;
-    if (dwDockStyle & CBRS_ALIGN_LEFT)
-        areas |= Qt::LeftToolBarArea;
-    if (dwDockStyle & CBRS_ALIGN_RIGHT)
-        areas |= Qt::RightToolBarArea;
+    areas.setFlag(Qt::TopToolBarArea, dwDockStyle & CBRS_ALIGN_TOP);
+    areas.setFlag(Qt::BottomToolBarArea, dwDockStyle & CBRS_ALIGN_BOTTOM);
+    areas.setFlag(Qt::LeftToolBarArea, dwDockStyle & CBRS_ALIGN_LEFT);
+    areas.setFlag(Qt::RightToolBarArea, dwDockStyle & CBRS_ALIGN_RIGHT);
     setAllowedAreas(areas);
     setFloatable(true);
 }
 
-int CToolBar::GetCount() const { return static_cast<int>(actions().size()); }
-
 UINT CToolBar::GetItemID(int nIndex) const
 {
     const QList<QAction *> items = actions();
-    if (nIndex < 0 || nIndex >= items.size() || items[nIndex]->isSeparator())
-        return 0;
-    return AfxGetActionId(items[nIndex]);
+    return nIndex >= 0 && nIndex < items.size() ? AfxGetActionId(items[nIndex]) : 0;
 }
 
 void CToolBar::actionEvent(QActionEvent *event)
 {
     QToolBar::actionEvent(event);
     // Watch every button as it is made, to hold back its tooltips when they are off.
-    if (event->type() == QEvent::ActionAdded) {
+    if (event->type() == QEvent::ActionAdded)
         if (QWidget *button = widgetForAction(event->action()))
             button->installEventFilter(this);
-    }
 }
 
 bool CToolBar::eventFilter(QObject *watched, QEvent *event)

@@ -14,19 +14,16 @@ constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
 constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
 constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
 constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
-constexpr DWORD CBRS_BORDER_TOP = 0x0200;
-constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
 constexpr DWORD CBRS_TOOLTIPS = 0x0010;
 constexpr DWORD CBRS_GRIPPER = 0x00400000;
-constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
-constexpr DWORD CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP;
+constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | 0x0800;
+constexpr DWORD CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | 0x0200;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
 
-// The dockable toolbar: one button per command id, sharing the frame's action for that id,
-// so menu, toolbar and shortcut show one state. Tooltips follow the CBRS_TOOLTIPS bit:
-// an event filter drops the buttons' tool-tip events while it is clear. Button prompts in
-// the status bar come from the actions' status tips and stay either way.
+// The dockable toolbar: one button per command id, sharing the frame's action for that
+// id, so menu, toolbar and shortcut show one state. While the CBRS_TOOLTIPS bit is clear
+// the buttons show no tooltips; their prompts in the status bar stay either way.
 class CToolBar : public QToolBar
 {
     Q_OBJECT
@@ -34,6 +31,7 @@ class CToolBar : public QToolBar
 public:
     CToolBar();
 
+    // Docks the bar at the top, or the bottom for CBRS_ALIGN_BOTTOM; shown with WS_VISIBLE.
     BOOL Create(CFrameWnd *pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
                 UINT nID = AFX_IDW_TOOLBAR);
     // Adds the buttons of the program's toolbar resource, separators included.
@@ -45,7 +43,7 @@ public:
     void EnableDocking(DWORD dwDockStyle);
 
     // Button command ids in order, 0 for separators.
-    int GetCount() const;
+    int GetCount() const { return int(actions().size()); }
     UINT GetItemID(int nIndex) const;
 
 protected:

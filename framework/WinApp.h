@@ -2,9 +2,11 @@
 
 #include "framework/CmdTarget.h"
 #include "framework/Geometry.h"
-#include "framework/ProfileStore.h"
 
+#include <QCoreApplication>
+#include <QMap>
 #include <QStringList>
+#include <QVariant>
 
 #include <memory>
 
@@ -15,13 +17,12 @@ class CSingleDocTemplate;
 class QPrinter;
 
 // The application object: one per process, reached through AfxGetApp. Last on the
-// command route. Owns access to the per-user settings store.
+// command route. Holds the per-user settings, read from their file once and written
+// back at exit.
 class CWinApp : public CCmdTarget
 {
 public:
-    // Without a name, the application title is string-table entry AFX_IDS_APP_TITLE of
-    // the resources handed over by then.
-    explicit CWinApp(const CString &appName = {});
+    CWinApp();
     ~CWinApp() override;
 
     virtual BOOL InitInstance() { return TRUE; }
@@ -29,25 +30,23 @@ public:
     virtual int ExitInstance();
 
     // From here on the settings live under this company key and the application title.
-    void SetRegistryKey(const CString &company);
+    void SetRegistryKey(const CString &company) { m_strRegistryKey = company; }
     const CString &GetRegistryKey() const { return m_strRegistryKey; }
+    // String-table entry AFX_IDS_APP_TITLE.
     CString GetAppName() const;
 
-    // The settings are read from the store once, at the first of these calls, and
-    // written back by SaveProfile (at exit).
     UINT GetProfileInt(const CString &section, const CString &entry, int nDefault);
     BOOL WriteProfileInt(const CString &section, const CString &entry, int nValue);
     // Any value, for records such as the bar layout; invalid when not stored.
     QVariant GetProfileValue(const CString &section, const CString &entry);
     void WriteProfileValue(const CString &section, const CString &entry, const QVariant &value);
-    // Writes the settings changed since they were read. FALSE when they could not be.
+    // Writes the settings when they changed. FALSE, with a debug trace, when they could
+    // not be: the folder is not the user's own, the file is not a regular file or a
+    // symbolic link (which is replaced, not followed), or writing failed.
     BOOL SaveProfile();
-    // The settings file: the per-user file named by the company key and the
-    // application title, or the one a test set.
+    // The per-user file named by the company key and the application title, or the
+    // one a test set (an empty path returns to the per-user one).
     CString GetProfilePath() const;
-
-    // Points every application's settings store at an INI file (a test's temporary folder);
-    // an empty path returns to the per-user store.
     static void SetProfileFileForTesting(const CString &iniPath);
 
     CFrameWnd *m_pMainWnd = nullptr;
@@ -55,9 +54,8 @@ public:
     // The document template; the application owns it.
     void AddDocTemplate(CSingleDocTemplate *pTemplate);
     CSingleDocTemplate *GetDocTemplate() const { return m_pDocTemplate.get(); }
-    // Reads the program's arguments (or the ones given) into rCmdInfo.
-    void ParseCommandLine(CCommandLineInfo &rCmdInfo) const;
-    void ParseCommandLine(CCommandLineInfo &rCmdInfo, const QStringList &arguments) const;
+    void ParseCommandLine(CCommandLineInfo &rCmdInfo,
+                          const QStringList &arguments = QCoreApplication::arguments()) const;
     // Carries out the command line: a new document or the file named. FALSE when the
     // main window could not be made.
     BOOL ProcessShellCommand(CCommandLineInfo &rCmdInfo);
@@ -71,20 +69,18 @@ public:
     void OnAppExit();
 
 private:
+    QMap<CString, QVariant> &Profile();
+
     // Shared, so the template's type may stay incomplete here.
     std::shared_ptr<CSingleDocTemplate> m_pDocTemplate;
-
-    CProfileStore &Profile();
-
-    CString m_strAppName;
     CString m_strRegistryKey;
-    CProfileStore m_profile;
+    QMap<CString, QVariant> m_profile;
     bool m_bProfileLoaded = false;
+    bool m_bProfileModified = false;
 };
 
 CWinApp *AfxGetApp();
 // The printer that Print Setup configures.
 QPrinter *AfxGetPrinter();
 CFrameWnd *AfxGetMainWnd();
-// The application title: the application's name, else string-table entry AFX_IDS_APP_TITLE.
 CString AfxGetAppName();

@@ -5,7 +5,7 @@
 #include "framework/Dc.h"
 #include "framework/MessageBox.h"
 #include "framework/Printing.h"
-#include "framework/StringResources.h"
+#include "framework/ResourceModule.h"
 #include "resources/Resource.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
-#include "framework/StringResources.h"
+#include "framework/ResourceModule.h"
 #include "framework/View.h"
 #include "resources/Resource.h"
 

@@ -5,7 +5,7 @@
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
 #include "framework/RuntimeClass.h"
-#include "framework/StringResources.h"
+#include "framework/ResourceModule.h"
 #include "resources/Resource.h"
 #include "view/PagelotView.h"
 

@@ -57,7 +57,7 @@ public:
 
 struct Chain
 {
-    Target<CWinApp> app{QStringLiteral("Fax Viewer")};
+    Target<CWinApp> app;
     Target<CFrameWnd> frame;
     Target<CDocument> document;
     TestView *view = new TestView;
@@ -164,7 +164,7 @@ TEST(CommandUpdate, WithoutUpdateHandlerEnabledOnlyWhenSomeTargetHandlesTheComma
 TEST(CommandUpdate, ActionBindingAppliesEnableCheckAndRadio)
 {
     QAction action;
-    CActionCmdUI state(ID_TEST, &action);
+    CCmdUI state(ID_TEST, &action);
     state.Enable(FALSE);
     EXPECT_FALSE(action.isEnabled());
     state.Enable(TRUE);
@@ -180,7 +180,7 @@ TEST(CommandUpdate, ActionBindingAppliesEnableCheckAndRadio)
 TEST(CommandUpdate, PaneBindingSetsLabelText)
 {
     QLabel label(QStringLiteral("Page 0 of 0"));
-    CPaneCmdUI state(ID_TEST, &label);
+    CCmdUI state(ID_TEST, nullptr, &label);
     state.Enable();
     state.SetText(QStringLiteral("Page 2 of 5"));
     EXPECT_EQ(label.text(), QStringLiteral("Page 2 of 5"));

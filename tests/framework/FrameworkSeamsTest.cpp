@@ -103,7 +103,6 @@ TEST(FileDialogSeam, HookSeesTheDialogAndChoosesThePath)
     dialog.m_ofn.lpstrTitle = QStringLiteral("Open Fax Document");
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.GetPathName(), QStringLiteral("/faxes/0042.tif"));
-    EXPECT_EQ(dialog.GetFileName(), QStringLiteral("0042.tif"));
     EXPECT_EQ(seenTitle, QStringLiteral("Open Fax Document"));
     EXPECT_EQ(seenFilter, QStringLiteral("TIFF Files (*.tif)|*.tif||"));
     EXPECT_EQ(seenFlags, 4100u);

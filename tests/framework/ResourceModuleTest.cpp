@@ -1,7 +1,6 @@
 #include "framework/ResourceModule.h"
 #include "framework/AfxRes.h"
 #include "framework/FrameWnd.h"
-#include "framework/StringResources.h"
 #include "framework/ToolBar.h"
 #include "framework/WinApp.h"
 
