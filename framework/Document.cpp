@@ -17,13 +17,16 @@ CDocument::~CDocument()
 void CDocument::SetTitle(const CString &title)
 {
     m_strTitle = title;
-    UpdateFrameTitles();
+    for (CView *pView : m_viewList)
+        if (CFrameWnd *pFrame = pView->GetParentFrame())
+            pFrame->OnUpdateFrameTitle(TRUE);
 }
 
 void CDocument::SetPathName(const CString &pathName, BOOL)
 {
-    m_strPathName = QFileInfo(pathName).absoluteFilePath();
-    SetTitle(QFileInfo(pathName).fileName());
+    const QFileInfo file(pathName);
+    m_strPathName = file.absoluteFilePath();
+    SetTitle(file.fileName());
 }
 
 BOOL CDocument::OnNewDocument()
@@ -41,7 +44,7 @@ BOOL CDocument::OnOpenDocument(const CString &)
 
 void CDocument::AddView(CView *pView)
 {
-    if (!pView || std::find(m_viewList.begin(), m_viewList.end(), pView) != m_viewList.end())
+    if (!pView || std::ranges::find(m_viewList, pView) != m_viewList.end())
         return;
     if (pView->m_pDocument)
         pView->m_pDocument->RemoveView(pView);
@@ -51,11 +54,8 @@ void CDocument::AddView(CView *pView)
 
 void CDocument::RemoveView(CView *pView)
 {
-    auto it = std::find(m_viewList.begin(), m_viewList.end(), pView);
-    if (it == m_viewList.end())
-        return;
-    m_viewList.erase(it);
-    pView->m_pDocument = nullptr;
+    if (std::erase(m_viewList, pView))
+        pView->m_pDocument = nullptr;
 }
 
 void CDocument::UpdateAllViews(CView *pSender, LPARAM lHint, CObject *pHint)
@@ -65,11 +65,4 @@ void CDocument::UpdateAllViews(CView *pSender, LPARAM lHint, CObject *pHint)
     for (CView *pView : views)
         if (pView != pSender)
             pView->OnUpdate(pSender, lHint, pHint);
-}
-
-void CDocument::UpdateFrameTitles()
-{
-    for (CView *pView : m_viewList)
-        if (CFrameWnd *pFrame = pView->GetParentFrame())
-            pFrame->OnUpdateFrameTitle(TRUE);
 }

@@ -122,7 +122,7 @@ TEST(CommandRouting, DestroyedViewIsNoLongerRouted)
     chain.app.Handle(ID_TEST, log, "app", true, false);
     delete chain.view;
     EXPECT_EQ(chain.frame.GetActiveView(), nullptr);
-    EXPECT_TRUE(chain.document.GetViews().empty());
+    EXPECT_EQ(chain.document.GetFirstView(), nullptr);
     chain.frame.ExecuteCommand(ID_TEST);
     EXPECT_EQ(log.entries, std::vector<std::string>{"app"});
 }
