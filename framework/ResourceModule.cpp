@@ -25,10 +25,3 @@ QIcon AfxLoadIcon(UINT nID)
     const CResourceModule &module = AfxGetResourceModule();
     return module.loadIcon ? module.loadIcon(nID) : QIcon();
 }
-
-BOOL AfxExtractSubString(CString &rString, const CString &fullString, int iSubString, QChar chSep)
-{
-    const bool found = iSubString >= 0 && fullString.count(chSep) >= iSubString;
-    rString = found ? fullString.section(chSep, iSubString, iSubString) : CString();
-    return found ? TRUE : FALSE;
-}

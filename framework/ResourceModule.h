@@ -59,8 +59,3 @@ const CResourceModule &AfxGetResourceModule();
 CString AfxLoadString(UINT nID);
 // The icon of resource id nID, or a null icon.
 QIcon AfxLoadIcon(UINT nID);
-
-// Field iSubString of a text whose fields are separated by chSep ("prompt\ntooltip");
-// FALSE, with rString empty, when there are fewer fields.
-BOOL AfxExtractSubString(CString &rString, const CString &fullString, int iSubString,
-                         QChar chSep = QLatin1Char('\n'));

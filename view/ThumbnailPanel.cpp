@@ -166,9 +166,8 @@ CThumbnailPanel::CThumbnailPanel(QWidget *pParent)
     , m_pList(new ThumbnailList(this))
     , m_pModel(new CThumbnailModel(CSize(THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT), this))
 {
-    CString title;
-    AfxExtractSubString(title, AfxLoadString(ID_VIEW_THUMBNAILS), 1);
-    setWindowTitle(title);
+    // The command's tooltip names the panel.
+    setWindowTitle(AfxLoadString(ID_VIEW_THUMBNAILS).section(u'\n', 1, 1));
     // The bar layout saves and restores docks by name.
     setObjectName(QStringLiteral("PageThumbnails"));
 
