@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace {
@@ -13,8 +14,9 @@ CPrintProgressDlg *g_pRunning = nullptr;
 
 } // namespace
 
-CPrintProgressDlg::CPrintProgressDlg(const CString &docName, UINT sheets, QWidget *parent)
-    : QDialog(parent)
+CPrintProgressDlg::CPrintProgressDlg(const CString &docName, UINT sheets, QWidget &owner)
+    : QDialog(&owner)
+    , m_owner(owner)
     , m_nSheets(sheets)
 {
     setWindowTitle(QStringLiteral("Printing"));
@@ -36,45 +38,33 @@ void CPrintProgressDlg::SetSheet(UINT n)
     m_pPage->setText(QStringLiteral("Page %1 of %2").arg(n).arg(m_nSheets));
 }
 
-QWidget *CPrintProgressDlg::Owner() const
-{
-    return parentWidget() ? parentWidget()->window() : nullptr;
-}
-
 void CPrintProgressDlg::Run()
 {
-    // Disabling the window printed from blocks its mouse, keys and shortcuts, but not its
-    // close box. The box, a window of its own, is enabled again inside it.
-    const QPointer<QWidget> owner = Owner();
-    const bool ownerEnabled = owner && owner->isEnabled();
-    // Disabled, the window gives up its keyboard focus; it takes it back afterwards.
-    const QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
-    if (owner) {
-        owner->installEventFilter(this);
-        owner->setEnabled(false);
-        setEnabled(true);
-    }
-    CPrintProgressDlg *const pOuter = g_pRunning;
-    g_pRunning = this;
+    // Disabling the owner blocks its mouse, keys and shortcuts, but not its close box.
+    // The box, a window of its own, is enabled again inside it.
+    const bool ownerEnabled = m_owner.isEnabled();
+    // Disabled, the owner gives up its keyboard focus; it takes it back afterwards.
+    const QPointer<QWidget> focus = m_owner.focusWidget();
+    m_owner.installEventFilter(this);
+    m_owner.setEnabled(false);
+    setEnabled(true);
+    const QScopedValueRollback<CPrintProgressDlg *> running(g_pRunning, this);
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     show();
     activateWindow();
     loop.exec();
-    g_pRunning = pOuter;
-    if (owner) {
-        owner->removeEventFilter(this);
-        owner->setEnabled(ownerEnabled);
-        if (focus)
-            focus->setFocus();
-    }
+    m_owner.removeEventFilter(this);
+    m_owner.setEnabled(ownerEnabled);
+    if (focus)
+        focus->setFocus();
 }
 
 CPrintProgressDlg *CPrintProgressDlg::GetRunning() { return g_pRunning; }
 
 bool CPrintProgressDlg::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Close && watched == Owner() && isVisible()) {
+    if (event->type() == QEvent::Close && watched == &m_owner && isVisible()) {
         m_bOwnerCloseRequested = TRUE;
         event->ignore();
         reject();

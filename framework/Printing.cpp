@@ -1,29 +1,21 @@
 #include "framework/Printing.h"
 
+#include "framework/Dc.h"
+#include "framework/Document.h"
 #include "framework/PrintPreview.h"
 #include "framework/PrintProgress.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
 
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
-#include <QWidget>
-
-#include <algorithm>
 
 namespace {
 
-PrintDialogHook &printDialogHook()
-{
-    static PrintDialogHook hook;
-    return hook;
-}
-
-PrintPreviewHook &printPreviewHook()
-{
-    static PrintPreviewHook hook;
-    return hook;
-}
+PrintDialogHook g_printDialogHook;
+PrintPreviewHook g_printPreviewHook;
 
 BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
 {
@@ -49,37 +41,74 @@ BOOL showPrintDialog(QPrinter &printer, CPrintInfo &info, QWidget *parent)
     return TRUE;
 }
 
-// A new sheet starts from the device's own coordinates, as a printer's page does.
-void resetForPage(CDC &dc, CPrintInfo &info)
-{
-    dc.SetMapMode(MM_TEXT);
-    dc.SetViewportOrg(0, 0);
-    info.m_rectDraw = CRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
-}
-
 } // namespace
 
-BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info, QWidget *parent)
+void SetPrintDialogHook(PrintDialogHook hook) { g_printDialogHook = std::move(hook); }
+
+void SetPrintPreviewHook(PrintPreviewHook hook) { g_printPreviewHook = std::move(hook); }
+
+BOOL CView::OnPreparePrinting(CPrintInfo *pInfo) { return DoPreparePrinting(pInfo); }
+
+void CView::OnBeginPrinting(CDC *, CPrintInfo *) {}
+
+void CView::OnPrepareDC(CDC *, CPrintInfo *) {}
+
+void CView::OnPrint(CDC *pDC, CPrintInfo *) { OnDraw(pDC); }
+
+void CView::OnEndPrinting(CDC *, CPrintInfo *) {}
+
+BOOL CView::DoPreparePrinting(CPrintInfo *pInfo)
 {
+    if (pInfo->m_bPreview)
+        return TRUE;
+    QPrinter &printer = *AfxGetPrinter();
+    // Every job starts from all pages: a range left on the shared printer by an
+    // earlier job, perhaps of another file, would otherwise print only part of this one.
+    printer.setPrintRange(QPrinter::AllPages);
+    // Before the dialog, which proposes its file from these, not from the last job's.
+    if (!pInfo->m_strDocName.isEmpty())
+        printer.setDocName(pInfo->m_strDocName);
+    // A native printer stays chosen: a file name would turn the job into a PDF.
+    if (!pInfo->m_strPdfFileName.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(pInfo->m_strPdfFileName);
+    if (g_printDialogHook)
+        return g_printDialogHook(printer, *pInfo);
+    return showPrintDialog(printer, *pInfo, window());
+}
+
+void CView::PrintSheet(CDC *pDC, CPrintInfo *pInfo, UINT nPage)
+{
+    pInfo->m_nCurPage = nPage;
+    // A new sheet starts from the device's own coordinates, as a printer's page does.
+    pDC->SetMapMode(MM_TEXT);
+    pDC->SetViewportOrg(0, 0);
+    OnPrepareDC(pDC, pInfo);
+    OnPrint(pDC, pInfo);
+}
+
+void CView::OnFilePrint()
+{
+    CPrintInfo info;
+    if (m_pDocument)
+        info.m_strDocName = m_pDocument->GetTitle();
+    if (!OnPreparePrinting(&info))
+        return;
+    const UINT first = info.GetFromPage();
+    const UINT last = info.GetToPage();
     // An empty range prints nothing: starting the job would still give a sheet.
-    const UINT first = std::max(info.GetFromPage(), info.GetMinPage());
-    const UINT last = std::min(info.GetToPage(), info.GetMaxPage());
     if (first > last)
-        return FALSE;
-    if (!info.m_strDocName.isEmpty())
-        printer.setDocName(info.m_strDocName);
+        return;
+    QPrinter &printer = *AfxGetPrinter();
     QPainter painter;
     if (!painter.begin(&printer))
-        return FALSE;
+        return;
     CDC dc(painter);
     dc.m_bPrinting = TRUE;
-
-    info.m_bContinuePrinting = TRUE;
-    callbacks.OnBeginPrinting(&dc, &info);
+    OnBeginPrinting(&dc, &info);
     // One sheet per pass of the box's own event loop: the box repaints, and Cancel, a
     // request to quit or the close of the window printed from takes effect before the
     // next sheet starts.
-    CPrintProgressDlg box(info.m_strDocName, last - first + 1, parent);
+    CPrintProgressDlg box(info.m_strDocName, last - first + 1, *window());
     UINT page = first;
     QTimer nextSheet;
     nextSheet.setSingleShot(true);
@@ -89,75 +118,42 @@ BOOL RunPrintLoop(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &inf
             return;
         }
         box.SetSheet(page - first + 1);
-        PrintSheet(dc, callbacks, info, page);
+        PrintSheet(&dc, &info, page);
         ++page;
         nextSheet.start();
     });
     nextSheet.start();
     box.Run();
+    // OnEndPrinting may run a message box's event loop: no sheet may start in it.
     nextSheet.stop();
-    callbacks.OnEndPrinting(&dc, &info);
+    OnEndPrinting(&dc, &info);
     // A cancelled job still ends the document properly: a PDF keeps the sheets done.
-    const BOOL bEnded = painter.end() ? TRUE : FALSE;
-    // The window printed from closes as it was asked to, once the command that printed
-    // has returned.
-    if (QWidget *owner = parent ? parent->window() : nullptr; owner && box.IsOwnerCloseRequested())
+    painter.end();
+    // The window printed from closes as it was asked to, once this command has returned.
+    if (QWidget *owner = window(); box.IsOwnerCloseRequested())
         QTimer::singleShot(0, owner, [owner] {
             if (owner->isVisible())
                 owner->close();
         });
-    return bEnded;
 }
 
-void PrintSheet(CDC &dc, CPrintCallbacks &callbacks, CPrintInfo &info, UINT page)
+void CView::OnFilePrintPreview()
 {
-    info.m_nCurPage = page;
-    resetForPage(dc, info);
-    callbacks.OnPrepareDC(&dc, &info);
-    callbacks.OnPrint(&dc, &info);
-}
-
-BOOL DoPreparePrinting(CPrintInfo *info, QPrinter &printer, QWidget *parent)
-{
-    if (!info)
-        return FALSE;
-    if (info->m_bPreview)
-        return TRUE;
-    // Every job starts from all pages: a range left on the shared printer by an
-    // earlier job, perhaps of another file, would otherwise print only part of this one.
-    printer.setPrintRange(QPrinter::AllPages);
-    // Before the dialog, which proposes its file from these, not from the last job's.
-    if (!info->m_strDocName.isEmpty())
-        printer.setDocName(info->m_strDocName);
-    // A native printer stays chosen: a file name would turn the job into a PDF.
-    if (!info->m_strPdfFileName.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat)
-        printer.setOutputFileName(info->m_strPdfFileName);
-    if (const PrintDialogHook &hook = printDialogHook())
-        return hook(printer, *info);
-    return showPrintDialog(printer, *info, parent);
-}
-
-void RunPrintPreview(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
-                     QWidget *parent)
-{
-    bool print = false;
+    CPrintInfo info;
+    info.m_bPreview = TRUE;
+    if (m_pDocument)
+        info.m_strDocName = m_pDocument->GetTitle();
+    if (!OnPreparePrinting(&info))
+        return;
     {
-        CPrintPreviewDlg dialog(printer, callbacks, info, parent);
-        // The preview takes the place of the window it was opened from, as big as
-        // that, rather than a dialog's small default size.
-        if (parent)
-            dialog.setGeometry(parent->window()->geometry());
-        if (const PrintPreviewHook &hook = printPreviewHook())
-            hook(dialog);
+        CPrintPreviewDlg dialog(*AfxGetPrinter(), *this, info);
+        if (g_printPreviewHook)
+            g_printPreviewHook(dialog);
         else
             dialog.exec();
-        print = dialog.IsPrintRequested();
+        if (dialog.result() != QDialog::Accepted)
+            return;
     }
-    // The preview has ended its use of the callbacks before the job begins its own.
-    if (print && DoPreparePrinting(&info, printer, parent))
-        RunPrintLoop(printer, callbacks, info, parent);
+    // The preview has ended its use of the overrides before the job begins its own.
+    OnFilePrint();
 }
-
-void SetPrintDialogHook(PrintDialogHook hook) { printDialogHook() = std::move(hook); }
-
-void SetPrintPreviewHook(PrintPreviewHook hook) { printPreviewHook() = std::move(hook); }

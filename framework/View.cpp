@@ -17,13 +17,7 @@ CView::~CView()
         m_pDocument->RemoveView(this);
 }
 
-CFrameWnd *CView::GetParentFrame() const
-{
-    for (QWidget *pParent = parentWidget(); pParent; pParent = pParent->parentWidget())
-        if (auto *pFrame = dynamic_cast<CFrameWnd *>(pParent))
-            return pFrame;
-    return nullptr;
-}
+CFrameWnd *CView::GetParentFrame() const { return dynamic_cast<CFrameWnd *>(window()); }
 
 void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 

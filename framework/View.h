@@ -37,20 +37,30 @@ public:
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
 
-    // Printing, called by the print loop in this order: OnPreparePrinting before the job
-    // (FALSE ends it), OnBeginPrinting once, OnPrepareDC and OnPrint for every page,
-    // OnEndPrinting once. The base OnPreparePrinting returns DoPreparePrinting; the base
-    // OnPrint draws the view with OnDraw.
+    // Printing: OnPreparePrinting before the job (FALSE ends it; the base returns
+    // DoPreparePrinting), OnBeginPrinting once, OnPrepareDC and OnPrint for every sheet
+    // (the base draws with OnDraw), OnEndPrinting once.
     virtual BOOL OnPreparePrinting(CPrintInfo *pInfo);
     virtual void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo);
     virtual void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr);
     virtual void OnPrint(CDC *pDC, CPrintInfo *pInfo);
     virtual void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo);
-    // The print dialog on the application's printer (AfxGetPrinter), or nothing in preview.
+    // The print dialog on the application's printer (AfxGetPrinter) with every page
+    // chosen at first and m_nShownPage offered as the current page; it stores the range
+    // chosen. The printer takes m_strDocName and, when it writes PDF, m_strPdfFileName
+    // first. FALSE when cancelled; in preview no dialog is shown.
     BOOL DoPreparePrinting(CPrintInfo *pInfo);
+    // Starts sheet nPage in MM_TEXT with the origin at 0 and draws it with OnPrepareDC
+    // and OnPrint.
+    void PrintSheet(CDC *pDC, CPrintInfo *pInfo, UINT nPage);
 
-    // The framework's print commands, for the view's command table: the print dialog and
-    // the pages chosen there, or the preview of every page.
+    // The print commands, for the view's command table. OnFilePrint prints the pages
+    // chosen in the dialog, one sheet each, on a context whose GetDeviceCaps(LOGPIXELSX)
+    // is the printer's resolution. A "Printing" box shows the progress while the window
+    // printed from takes no input; Cancel, anything closing the box or a request to close
+    // that window ends the job after the current sheet, keeping the sheets done, and the
+    // window then closes once the command has returned. OnFilePrintPreview shows every
+    // page; its Print button closes it and runs OnFilePrint.
     void OnFilePrint();
     void OnFilePrintPreview();
 
