@@ -137,17 +137,11 @@ QImage CPrintPreviewDlg::GrabSheet(int i)
     return m_pPane->grab(m_pPane->m_placed[size_t(i)].rect).toImage();
 }
 
-void CPrintPreviewDlg::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    UpdateSheets();
-}
-
+// A hidden dialog gets its resize event as it is shown: the first sheets are drawn here.
 void CPrintPreviewDlg::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    if (isVisible())
-        UpdateSheets();
+    UpdateSheets();
 }
 
 // Sheet `page` as an image of `size` device pixels, drawn now unless held.

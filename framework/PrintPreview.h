@@ -36,7 +36,6 @@ public:
     QImage GrabSheet(int i);
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

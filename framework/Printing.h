@@ -11,6 +11,7 @@
 #include <functional>
 
 class CPrintPreviewDlg;
+class QDialog;
 class QPrinter;
 
 // Pages are counted from 1. The dialog offers GetMinPage() to GetMaxPage(); the
@@ -55,3 +56,7 @@ using PrintDialogHook = std::function<BOOL(QPrinter &printer, CPrintInfo &info)>
 using PrintPreviewHook = std::function<void(CPrintPreviewDlg &dialog)>;
 void SetPrintDialogHook(PrintDialogHook hook);
 void SetPrintPreviewHook(PrintPreviewHook hook);
+
+// The "Printing" box of the job under way, or null. It is not modal, yet runs an event
+// loop of its own while the job lasts; closing it cancels the job.
+QDialog *GetPrintProgressBox();

@@ -19,18 +19,6 @@ CView::~CView()
 
 CFrameWnd *CView::GetParentFrame() const { return dynamic_cast<CFrameWnd *>(window()); }
 
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
-
-void CView::OnUpdate(CView *, LPARAM, CObject *) { Invalidate(TRUE); }
-
-void CView::GetClientRect(CRect *pRect) const
-{
-    const QSize size = viewport()->size();
-    *pRect = CRect(0, 0, size.width(), size.height());
-}
-
-void CView::Invalidate(BOOL) { viewport()->update(); }
-
 BOOL CView::OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo)
 {
     if (DispatchOwnCmdMsg(nID, nCode, pCmdUI, pHandlerInfo))

@@ -24,43 +24,43 @@ public:
     // The frame window the view sits in, or null.
     CFrameWnd *GetParentFrame() const;
 
-    // Called once after the document is set up; the base calls OnUpdate(nullptr, 0, nullptr).
-    virtual void OnInitialUpdate();
+    // Called once after the document is set up.
+    virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     // Called by UpdateAllViews; the base repaints the whole client area.
-    virtual void OnUpdate(CView *pSender, LPARAM lHint, CObject *pHint);
+    virtual void OnUpdate(CView *, LPARAM, CObject *) { Invalidate(TRUE); }
     // Draws the document; a scroll view calls it from paintEvent.
     virtual void OnDraw(CDC *pDC) = 0;
 
     // The client area: the viewport, inside the scroll bars, with its origin at (0, 0).
-    void GetClientRect(CRect *pRect) const;
-    void Invalidate(BOOL bErase = TRUE);
+    void GetClientRect(CRect *pRect) const
+    {
+        *pRect = CRect(0, 0, viewport()->width(), viewport()->height());
+    }
+    void Invalidate(BOOL = TRUE) { viewport()->update(); }
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
 
-    // Printing: OnPreparePrinting before the job (FALSE ends it; the base returns
-    // DoPreparePrinting), OnBeginPrinting once, OnPrepareDC and OnPrint for every sheet
-    // (the base draws with OnDraw), OnEndPrinting once.
-    virtual BOOL OnPreparePrinting(CPrintInfo *pInfo);
-    virtual void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo);
-    virtual void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr);
-    virtual void OnPrint(CDC *pDC, CPrintInfo *pInfo);
-    virtual void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo);
-    // The print dialog on the application's printer (AfxGetPrinter) with every page
-    // chosen at first and m_nShownPage offered as the current page; it stores the range
-    // chosen. The printer takes m_strDocName and, when it writes PDF, m_strPdfFileName
-    // first. FALSE when cancelled; in preview no dialog is shown.
+    // Printing: OnPreparePrinting before the job (FALSE ends it), OnBeginPrinting once,
+    // OnPrepareDC and OnPrint for every sheet, OnEndPrinting once.
+    virtual BOOL OnPreparePrinting(CPrintInfo *pInfo) { return DoPreparePrinting(pInfo); }
+    virtual void OnBeginPrinting(CDC *, CPrintInfo *) {}
+    virtual void OnPrepareDC(CDC *, CPrintInfo * = nullptr) {}
+    virtual void OnPrint(CDC *pDC, CPrintInfo *) { OnDraw(pDC); }
+    virtual void OnEndPrinting(CDC *, CPrintInfo *) {}
+    // The print dialog on the application's printer (AfxGetPrinter), every page chosen
+    // at first and m_nShownPage offered as the current page; it stores the range chosen.
+    // The printer takes m_strDocName and, when it writes PDF, m_strPdfFileName first.
+    // FALSE when cancelled; in preview no dialog is shown.
     BOOL DoPreparePrinting(CPrintInfo *pInfo);
-    // Starts sheet nPage in MM_TEXT with the origin at 0 and draws it with OnPrepareDC
-    // and OnPrint.
+    // Starts sheet nPage in MM_TEXT at origin 0 and draws it with OnPrepareDC and OnPrint.
     void PrintSheet(CDC *pDC, CPrintInfo *pInfo, UINT nPage);
 
-    // The print commands, for the view's command table. OnFilePrint prints the pages
-    // chosen in the dialog, one sheet each, on a context whose GetDeviceCaps(LOGPIXELSX)
-    // is the printer's resolution. A "Printing" box shows the progress while the window
-    // printed from takes no input; Cancel, anything closing the box or a request to close
-    // that window ends the job after the current sheet, keeping the sheets done, and the
-    // window then closes once the command has returned. OnFilePrintPreview shows every
-    // page; its Print button closes it and runs OnFilePrint.
+    // The print commands. OnFilePrint prints the pages chosen in the dialog, a sheet each,
+    // with GetDeviceCaps(LOGPIXELSX) the printer's resolution. A "Printing" box shows the
+    // progress while the window printed from takes no input; Cancel, closing the box or a
+    // request to close that window ends the job after the current sheet, keeping the
+    // sheets done, and the window then closes once the command has returned.
+    // OnFilePrintPreview shows every page; its Print button closes it and prints.
     void OnFilePrint();
     void OnFilePrintPreview();
 

@@ -1,7 +1,6 @@
 #include "framework/Printing.h"
 #include "framework/Dc.h"
 #include "framework/PrintPreview.h"
-#include "framework/PrintProgress.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "tests/support/Command.h"
@@ -369,14 +368,14 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
     struct Row
     {
         const char *how;
-        std::function<void(CPrintProgressDlg &)> stop;
+        std::function<void(QDialog &)> stop;
     };
     const Row rows[] = {
         {"cancel",
-         [](CPrintProgressDlg &box) {
+         [](QDialog &box) {
              box.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
          }},
-        {"close", [](CPrintProgressDlg &box) { box.close(); }},
+        {"close", [](QDialog &box) { box.close(); }},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.how);
@@ -387,12 +386,12 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
         struct StopAtThree : RecordingView
         {
             using RecordingView::RecordingView;
-            std::function<void(CPrintProgressDlg &)> stop;
+            std::function<void(QDialog &)> stop;
             QStringList texts;
             void OnPrint(CDC *dc, CPrintInfo *info) override
             {
                 RecordingView::OnPrint(dc, info);
-                CPrintProgressDlg *box = CPrintProgressDlg::GetRunning();
+                QDialog *box = GetPrintProgressBox();
                 ASSERT_NE(box, nullptr);
                 texts.clear();
                 for (const QLabel *label : box->findChildren<QLabel *>())

@@ -5,7 +5,6 @@
 #include "document/PagelotDoc.h"
 #include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
-#include "framework/PrintProgress.h"
 #include "framework/Printing.h"
 #include "framework/WinApp.h"
 #include "tests/support/Command.h"
@@ -101,8 +100,6 @@ protected:
     HookedPrintView m_view;
 };
 
-CPrintProgressDlg *progressBox() { return CPrintProgressDlg::GetRunning(); }
-
 } // namespace
 
 // Paging through every sheet of a long fax draws each sheet once, when shown, and
@@ -152,7 +149,7 @@ TEST_F(LongPrintTest, CancelAfterThirdSheetOfFiveHundredLeavesThree)
     m_view.m_afterPage = [&](const CPrintInfo &info) {
         if (info.m_nCurPage != 3)
             return;
-        CPrintProgressDlg *box = progressBox();
+        QDialog *box = GetPrintProgressBox();
         ASSERT_NE(box, nullptr);
         boxTitle = box->windowTitle();
         box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
@@ -202,7 +199,7 @@ TEST_F(LongPrintTest, ClosingTheMainWindowEndsTheJobAndTheSession)
             return;
         blocked = QApplication::activeModalWidget() != nullptr;
         frameTakesInput = Frame()->isEnabled();
-        boxTakesInput = progressBox() && progressBox()->isEnabled();
+        boxTakesInput = GetPrintProgressBox() && GetPrintProgressBox()->isEnabled();
         QCoreApplication::postEvent(Frame(), new QCloseEvent);
     };
     const std::string pdf = PrintAll();
