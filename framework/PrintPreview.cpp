@@ -68,9 +68,12 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &i
     layout->setSpacing(0);
     auto *bar = new QToolBar(this);
     bar->addAction(QStringLiteral("Print..."), this, &QDialog::accept);
-    m_pNext = bar->addAction(QStringLiteral("Next Page"), this, &CPrintPreviewDlg::NextPage);
-    m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, &CPrintPreviewDlg::PrevPage);
-    m_pTwo = bar->addAction(QString(), this, [this] { SetTwoPages(!m_bTwoPages); });
+    m_pNext = bar->addAction(QStringLiteral("Next Page"), this, [this] { ShowPage(m_nPage + 1); });
+    m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, [this] { ShowPage(m_nPage - 1); });
+    m_pTwo = bar->addAction(QString(), this, [this] {
+        m_bTwoPages = !m_bTwoPages;
+        UpdateSheets();
+    });
     m_pZoomIn = bar->addAction(QStringLiteral("Zoom In"), this, [this] { Zoom(1); });
     m_pZoomOut = bar->addAction(QStringLiteral("Zoom Out"), this, [this] { Zoom(-1); });
     bar->addAction(QStringLiteral("Close"), this, &QDialog::reject);
@@ -106,21 +109,11 @@ int CPrintPreviewDlg::GetSheetsShown() const
     return m_bTwoPages && m_nPage < m_info.GetMaxPage() ? 2 : 1;
 }
 
-void CPrintPreviewDlg::NextPage() { ShowPage(m_nPage + 1); }
-
-void CPrintPreviewDlg::PrevPage() { ShowPage(m_nPage - 1); }
-
 void CPrintPreviewDlg::ShowPage(UINT page)
 {
     if (page < m_info.GetMinPage() || page > m_info.GetMaxPage())
         return;
     m_nPage = page;
-    UpdateSheets();
-}
-
-void CPrintPreviewDlg::SetTwoPages(BOOL bTwo)
-{
-    m_bTwoPages = bTwo;
     UpdateSheets();
 }
 

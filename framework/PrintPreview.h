@@ -20,8 +20,6 @@ class QScrollArea;
 // accepted, Close rejected.
 class CPrintPreviewDlg : public QDialog
 {
-    Q_OBJECT
-
 public:
     // Only the sheets last shown are held, so memory does not grow with the page count.
     static constexpr int MAX_HELD = 4;
@@ -29,9 +27,6 @@ public:
     CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &info);
     ~CPrintPreviewDlg() override;
 
-    void NextPage();
-    void PrevPage();
-    void SetTwoPages(BOOL bTwo);
     // Sheet `i` of those shown (0 or 1) as it appears on screen; null when not shown.
     QImage GrabSheet(int i);
 

@@ -120,6 +120,13 @@ QAction *button(CPrintPreviewDlg &dialog, const QString &text)
     return nullptr;
 }
 
+void press(CPrintPreviewDlg &dialog, const char *text)
+{
+    QAction *action = button(dialog, QString::fromLatin1(text));
+    ASSERT_NE(action, nullptr) << text;
+    action->trigger();
+}
+
 QString pageLabel(CPrintPreviewDlg &dialog) { return dialog.findChild<QLabel *>()->text(); }
 
 } // namespace
@@ -221,26 +228,22 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
     std::vector<std::string> onOpening;
     QStringList labels;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        dialog.SetTwoPages(TRUE);
+        press(dialog, "Two Page");
         dialog.show();
         onOpening = view.calls;
         labels << pageLabel(dialog);
-        dialog.NextPage();
-        dialog.NextPage(); // page 3 has no second sheet beside it
-        labels << pageLabel(dialog);
-        dialog.NextPage(); // past the last page: nothing
-        labels << pageLabel(dialog);
-        dialog.PrevPage();
-        dialog.PrevPage();
-        labels << pageLabel(dialog);
-        dialog.PrevPage(); // before the first page: nothing
-        labels << pageLabel(dialog);
+        for (const char *step : {"Next Page", "Next Page", "Prev Page", "Prev Page"}) {
+            press(dialog, step);
+            labels << pageLabel(dialog);
+        }
     });
     view.OnFilePrintPreview();
     EXPECT_EQ(onOpening,
               (std::vector<std::string>{"begin", "prepare 1", "print 1 at 600 dpi preview",
                                         "prepare 2", "print 2 at 600 dpi preview"}));
-    EXPECT_EQ(labels, (QStringList{"Pages 1-2", "Page 3", "Page 3", "Pages 1-2", "Pages 1-2"}));
+    // Past the last page and before the first, nothing happens.
+    EXPECT_EQ(labels,
+              (QStringList{"Pages 1-2", "Pages 2-3", "Pages 2-3", "Pages 1-2", "Pages 1-2"}));
     const std::vector<std::string> expected = {"begin",
                                                "prepare 1",
                                                "print 1 at 600 dpi preview",
@@ -281,6 +284,14 @@ TEST(Printing, PreviewToolbarFollowsTheSheetsShown)
         button(dialog, QStringLiteral("One Page"))->trigger();
         EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 2"));
         EXPECT_TRUE(next->isEnabled());
+        // The last page has no second sheet beside it.
+        next->trigger();
+        button(dialog, QStringLiteral("Two Page"))->trigger();
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 3"));
+        EXPECT_FALSE(dialog.GrabSheet(0).isNull());
+        EXPECT_TRUE(dialog.GrabSheet(1).isNull());
+        EXPECT_FALSE(next->isEnabled());
+        button(dialog, QStringLiteral("One Page"))->trigger();
 
         const int whole = dialog.GrabSheet(0).width();
         zoomIn->trigger();
@@ -308,7 +319,7 @@ TEST(Printing, PreviewSheetShowsWhatPrints)
     double perInch = 0;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        dialog.NextPage();
+        press(dialog, "Next Page");
         sheet = dialog.GrabSheet(0);
         perInch = double(sheet.width()) * DPI / AfxGetPrinter()->width();
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());

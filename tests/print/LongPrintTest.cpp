@@ -119,12 +119,12 @@ TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
         dialog.show();
         previewedFirst = m_view.m_nPrinted;
         for (int i = 0; i < 510; ++i)
-            dialog.NextPage();
+            Press(dialog, "Next Page");
         lastShown = dialog.findChild<QLabel *>()->text();
         last = dialog.GrabSheet(0);
         const int printed = m_view.m_nPrinted;
         for (int i = 0; i < 10; ++i)
-            dialog.PrevPage();
+            Press(dialog, "Prev Page");
         redrawn = m_view.m_nPrinted - printed;
     });
     m_view.OnFilePrintPreview();

@@ -12,7 +12,6 @@
 #include "tests/support/RawTiffBuilder.h"
 #include "view/PagelotView.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -295,13 +294,11 @@ TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
     std::vector<PrintedPage> previewed;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        dialog.NextPage();
-        dialog.NextPage();
+        Press(dialog, "Next Page");
+        Press(dialog, "Next Page");
         previewed = view.m_printed;
         view.m_printed.clear();
-        for (QAction *button : dialog.findChildren<QAction *>())
-            if (button->text() == QStringLiteral("Print..."))
-                button->trigger();
+        Press(dialog, "Print...");
     });
     // What the print button's dialog does once it chose pages 2 to 3 in a file.
     SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &info) -> BOOL {
@@ -331,9 +328,9 @@ TEST_F(PrintTest, PreviewCommandShowsEveryPage)
     UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
     std::vector<QImage> sheets;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        dialog.SetTwoPages(TRUE);
+        Press(dialog, "Two Page");
         dialog.show();
-        dialog.NextPage();
+        Press(dialog, "Next Page");
         sheets = {dialog.GrabSheet(0), dialog.GrabSheet(1)};
     });
     UpdateAllCommands();
