@@ -70,7 +70,7 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &i
     bar->addAction(QStringLiteral("Print..."), this, &QDialog::accept);
     m_pNext = bar->addAction(QStringLiteral("Next Page"), this, [this] { ShowPage(m_nPage + 1); });
     m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, [this] { ShowPage(m_nPage - 1); });
-    m_pTwo = bar->addAction(QString(), this, [this] {
+    m_pTwo = bar->addAction(QStringLiteral("Two Page"), this, [this] {
         m_bTwoPages = !m_bTwoPages;
         UpdateSheets();
     });
@@ -92,7 +92,6 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &i
     CDC dc(m_printer, nullptr);
     dc.m_bPrinting = TRUE;
     m_view.OnBeginPrinting(&dc, &m_info);
-    UpdateActions();
 }
 
 CPrintPreviewDlg::~CPrintPreviewDlg()
@@ -182,7 +181,8 @@ QImage CPrintPreviewDlg::Render(UINT page, QSize size)
     return reduce ? image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : image;
 }
 
-// Lays the shown sheets out at the zoom's size and draws those not held.
+// Lays the shown sheets out at the zoom's size, draws those not held, and updates the
+// toolbar to match.
 void CPrintPreviewDlg::UpdateSheets()
 {
     layout()->activate();
@@ -214,18 +214,14 @@ void CPrintPreviewDlg::UpdateSheets()
         }
     }
     m_pPane->update();
-    UpdateActions();
-}
 
-void CPrintPreviewDlg::UpdateActions()
-{
-    const UINT last = m_nPage + UINT(std::max(GetSheetsShown(), 1)) - 1;
+    const UINT last = m_nPage + UINT(std::max(shown, 1)) - 1;
     m_pNext->setEnabled(last < m_info.GetMaxPage());
     m_pPrev->setEnabled(m_nPage > m_info.GetMinPage());
     m_pTwo->setText(m_bTwoPages ? QStringLiteral("One Page") : QStringLiteral("Two Page"));
     m_pZoomIn->setEnabled(m_nZoom < MAX_ZOOM);
     m_pZoomOut->setEnabled(m_nZoom > 0);
-    if (GetSheetsShown() == 2)
+    if (shown == 2)
         m_pPageLabel->setText(QStringLiteral("Pages %1-%2").arg(m_nPage).arg(m_nPage + 1));
     else
         m_pPageLabel->setText(QStringLiteral("Page %1").arg(m_nPage));

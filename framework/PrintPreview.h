@@ -47,7 +47,6 @@ private:
     const QImage &Sheet(UINT page, QSize size);
     QImage Render(UINT page, QSize size);
     void UpdateSheets();
-    void UpdateActions();
 
     QPrinter &m_printer;
     CView &m_view;
