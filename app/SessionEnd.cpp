@@ -1,10 +1,11 @@
 #include "app/SessionEnd.h"
 
 #include "framework/FrameWnd.h"
-#include "framework/PrintProgress.h"
+#include "framework/Printing.h"
 #include "framework/WinApp.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -31,7 +32,7 @@ void endSession()
     for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
         QApplication::activeModalWidget()->close();
     // The printing box is not modal, but holds a loop of its own all the same.
-    if (CPrintProgressDlg *pPrinting = CPrintProgressDlg::GetRunning())
+    if (QDialog *pPrinting = GetPrintProgressBox())
         pPrinting->close();
     if (!g_mainLoopRunning || QThread::currentThread()->loopLevel() > 1) {
         QTimer::singleShot(10, qApp, endSession);

@@ -12,6 +12,7 @@
 #include "tools/fixtures/FixtureWriter.h"
 #include "tools/fixtures/TempDir.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPrinter>
 #include <benchmark/benchmark.h>
@@ -131,9 +132,21 @@ void BM_PreviewPaging(benchmark::State &state)
 {
     double resident = 0;
     runPreview(state, [&](CPrintPreviewDlg &dialog) {
-        dialog.SetTwoPages(TRUE);
+        QAction *two = nullptr;
+        QAction *next = nullptr;
+        for (QAction *action : dialog.findChildren<QAction *>()) {
+            if (action->text() == QStringLiteral("Two Page"))
+                two = action;
+            else if (action->text() == QStringLiteral("Next Page"))
+                next = action;
+        }
+        if (!two || !next) {
+            state.SkipWithError("the preview has no paging buttons");
+            return;
+        }
+        two->trigger();
         for (int i = 0; i < 50; ++i)
-            dialog.NextPage();
+            next->trigger();
         resident = residentMegabytes();
     });
     state.counters["rss_MB"] = resident;

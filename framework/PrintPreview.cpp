@@ -2,6 +2,7 @@
 
 #include "framework/Dc.h"
 #include "framework/Printing.h"
+#include "framework/View.h"
 
 #include <QKeySequence>
 #include <QLabel>
@@ -18,6 +19,11 @@ namespace {
 
 // Logical pixels around and between the sheets.
 constexpr int GAP = 12;
+// 0 shows whole sheets; each step in doubles.
+constexpr int MAX_ZOOM = 2;
+// Drawn at this resolution at least (or the printer's, if lower) before a reduction:
+// fax pages of up to about 300 dpi keep every pixel there.
+constexpr double DETAIL_DPI = 300;
 
 } // namespace
 
@@ -46,28 +52,31 @@ protected:
     }
 };
 
-CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks, CPrintInfo &info,
-                                   QWidget *parent)
-    : QDialog(parent)
+CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &info)
+    : QDialog(view.window())
     , m_printer(printer)
-    , m_callbacks(callbacks)
+    , m_view(view)
     , m_info(info)
-    , m_sheets(printer, callbacks, info)
     , m_nPage(info.GetMinPage())
 {
     setWindowTitle(QStringLiteral("Print Preview"));
+    // The preview takes the place of the window it was opened from, as big as that,
+    // rather than a dialog's small default size.
+    setGeometry(view.window()->geometry());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto *bar = new QToolBar(this);
-    bar->addAction(QStringLiteral("Print..."), this, &CPrintPreviewDlg::Print);
-    m_pNext = bar->addAction(QStringLiteral("Next Page"), this, &CPrintPreviewDlg::NextPage);
-    m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, &CPrintPreviewDlg::PrevPage);
-    m_pTwo = bar->addAction(QStringLiteral("Two Page"), this,
-                            [this] { SetTwoPages(m_bTwoPages ? FALSE : TRUE); });
-    m_pZoomIn = bar->addAction(QStringLiteral("Zoom In"), this, &CPrintPreviewDlg::ZoomIn);
-    m_pZoomOut = bar->addAction(QStringLiteral("Zoom Out"), this, &CPrintPreviewDlg::ZoomOut);
-    bar->addAction(QStringLiteral("Close"), this, &CPrintPreviewDlg::reject);
+    bar->addAction(QStringLiteral("Print..."), this, &QDialog::accept);
+    m_pNext = bar->addAction(QStringLiteral("Next Page"), this, [this] { ShowPage(m_nPage + 1); });
+    m_pPrev = bar->addAction(QStringLiteral("Prev Page"), this, [this] { ShowPage(m_nPage - 1); });
+    m_pTwo = bar->addAction(QStringLiteral("Two Page"), this, [this] {
+        m_bTwoPages = !m_bTwoPages;
+        UpdateSheets();
+    });
+    m_pZoomIn = bar->addAction(QStringLiteral("Zoom In"), this, [this] { Zoom(1); });
+    m_pZoomOut = bar->addAction(QStringLiteral("Zoom Out"), this, [this] { Zoom(-1); });
+    bar->addAction(QStringLiteral("Close"), this, &QDialog::reject);
     // Shortcuts rather than key events: the scroll area would take Page Down itself.
     m_pNext->setShortcut(QKeySequence(Qt::Key_PageDown));
     m_pPrev->setShortcut(QKeySequence(Qt::Key_PageUp));
@@ -79,21 +88,17 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CPrintCallbacks &callbacks
     m_pPane = new Pane;
     m_pScroll->setWidget(m_pPane);
     layout->addWidget(m_pScroll);
-    resize(800, 1000);
 
     CDC dc(m_printer, nullptr);
     dc.m_bPrinting = TRUE;
-    m_info.m_bPreview = TRUE;
-    m_callbacks.OnBeginPrinting(&dc, &m_info);
-    UpdateActions();
+    m_view.OnBeginPrinting(&dc, &m_info);
 }
 
 CPrintPreviewDlg::~CPrintPreviewDlg()
 {
     CDC dc(m_printer, nullptr);
     dc.m_bPrinting = TRUE;
-    m_callbacks.OnEndPrinting(&dc, &m_info);
-    m_info.m_bPreview = FALSE;
+    m_view.OnEndPrinting(&dc, &m_info);
 }
 
 int CPrintPreviewDlg::GetSheetsShown() const
@@ -103,44 +108,18 @@ int CPrintPreviewDlg::GetSheetsShown() const
     return m_bTwoPages && m_nPage < m_info.GetMaxPage() ? 2 : 1;
 }
 
-void CPrintPreviewDlg::NextPage()
+void CPrintPreviewDlg::ShowPage(UINT page)
 {
-    if (m_nPage >= m_info.GetMaxPage())
+    if (page < m_info.GetMinPage() || page > m_info.GetMaxPage())
         return;
-    ++m_nPage;
+    m_nPage = page;
     UpdateSheets();
 }
 
-void CPrintPreviewDlg::PrevPage()
+void CPrintPreviewDlg::Zoom(int step)
 {
-    if (m_nPage <= m_info.GetMinPage())
-        return;
-    --m_nPage;
+    m_nZoom = std::clamp(m_nZoom + step, 0, MAX_ZOOM);
     UpdateSheets();
-}
-
-void CPrintPreviewDlg::SetTwoPages(BOOL bTwo)
-{
-    m_bTwoPages = bTwo;
-    UpdateSheets();
-}
-
-void CPrintPreviewDlg::ZoomIn()
-{
-    m_nZoom = std::min(m_nZoom + 1, MAX_ZOOM);
-    UpdateSheets();
-}
-
-void CPrintPreviewDlg::ZoomOut()
-{
-    m_nZoom = std::max(m_nZoom - 1, 0);
-    UpdateSheets();
-}
-
-void CPrintPreviewDlg::Print()
-{
-    m_bPrintRequested = TRUE;
-    accept();
 }
 
 QImage CPrintPreviewDlg::GrabSheet(int i)
@@ -150,20 +129,60 @@ QImage CPrintPreviewDlg::GrabSheet(int i)
     return m_pPane->grab(m_pPane->m_placed[size_t(i)].rect).toImage();
 }
 
-void CPrintPreviewDlg::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    UpdateSheets();
-}
-
+// A hidden dialog gets its resize event as it is shown: the first sheets are drawn here.
 void CPrintPreviewDlg::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    if (isVisible())
-        UpdateSheets();
+    UpdateSheets();
 }
 
-// Lays the shown sheets out at the zoom's size and draws those not held.
+// Sheet `page` as an image of `size` device pixels, drawn now unless held.
+const QImage &CPrintPreviewDlg::Sheet(UINT page, QSize size)
+{
+    auto held = std::find_if(m_sheets.begin(), m_sheets.end(), [&](const Held &sheet) {
+        return sheet.page == page && sheet.image.size() == size;
+    });
+    if (held != m_sheets.end()) {
+        m_sheets.splice(m_sheets.begin(), m_sheets, held);
+        return m_sheets.front().image;
+    }
+    // The oldest goes before the new one is drawn, so no more than MAX_HELD exist.
+    if (m_sheets.size() >= MAX_HELD)
+        m_sheets.pop_back();
+    m_sheets.push_front({page, Render(page, size)});
+    return m_sheets.front().image;
+}
+
+// Draws the sheet through the view onto an image, the context answering GetDeviceCaps
+// for the printer, so the sheet is what would print. A sheet shown smaller than the
+// detail resolution is drawn at that first and reduced with averaging, so thin strokes
+// of a bilevel page show grey instead of vanishing.
+QImage CPrintPreviewDlg::Render(UINT page, QSize size)
+{
+    const double dpi = m_printer.logicalDpiX();
+    const double detail = std::min(DETAIL_DPI, dpi) / dpi;
+    const bool reduce = double(size.width()) / m_printer.width() < detail;
+    const QSize drawn = reduce ? QSize(std::max(1, int(m_printer.width() * detail)),
+                                       std::max(1, int(m_printer.height() * detail)))
+                               : size;
+    QImage image(drawn, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, reduce);
+        painter.scale(double(drawn.width()) / m_printer.width(),
+                      double(drawn.height()) / m_printer.height());
+        CDC dc(m_printer, &painter);
+        dc.m_bPrinting = TRUE;
+        m_view.PrintSheet(&dc, &m_info, page);
+    }
+    return reduce ? image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : image;
+}
+
+// Lays the shown sheets out at the zoom's size, draws those not held, and updates the
+// toolbar to match.
 void CPrintPreviewDlg::UpdateSheets()
 {
     layout()->activate();
@@ -182,35 +201,27 @@ void CPrintPreviewDlg::UpdateSheets()
         const QSize logical(std::max(1, int(width * scale)), std::max(1, int(height * scale)));
         const qreal ratio = devicePixelRatioF();
         const QSize device = (QSizeF(logical) * ratio).toSize();
-        // Sheets of another size will not be asked for again.
-        if (device != m_sizeShown)
-            m_sheets.Clear();
-        m_sizeShown = device;
         const QSize content(shown * logical.width() + (shown + 1) * GAP,
                             logical.height() + 2 * GAP);
         m_pPane->resize(content.expandedTo(view));
         const int left = std::max(GAP, (m_pPane->width() - content.width()) / 2 + GAP);
         const int top = std::max(GAP, (m_pPane->height() - content.height()) / 2 + GAP);
         for (int i = 0; i < shown; ++i) {
-            QImage image = m_sheets.Sheet(m_nPage + UINT(i), device);
+            QImage image = Sheet(m_nPage + UINT(i), device);
             image.setDevicePixelRatio(ratio);
             const QPoint at(left + i * (logical.width() + GAP), top);
             m_pPane->m_placed.push_back({QRect(at, logical), image});
         }
     }
     m_pPane->update();
-    UpdateActions();
-}
 
-void CPrintPreviewDlg::UpdateActions()
-{
-    const UINT last = m_nPage + UINT(std::max(GetSheetsShown(), 1)) - 1;
+    const UINT last = m_nPage + UINT(std::max(shown, 1)) - 1;
     m_pNext->setEnabled(last < m_info.GetMaxPage());
     m_pPrev->setEnabled(m_nPage > m_info.GetMinPage());
     m_pTwo->setText(m_bTwoPages ? QStringLiteral("One Page") : QStringLiteral("Two Page"));
     m_pZoomIn->setEnabled(m_nZoom < MAX_ZOOM);
     m_pZoomOut->setEnabled(m_nZoom > 0);
-    if (GetSheetsShown() == 2)
+    if (shown == 2)
         m_pPageLabel->setText(QStringLiteral("Pages %1-%2").arg(m_nPage).arg(m_nPage + 1));
     else
         m_pPageLabel->setText(QStringLiteral("Page %1").arg(m_nPage));

@@ -17,25 +17,7 @@ CView::~CView()
         m_pDocument->RemoveView(this);
 }
 
-CFrameWnd *CView::GetParentFrame() const
-{
-    for (QWidget *pParent = parentWidget(); pParent; pParent = pParent->parentWidget())
-        if (auto *pFrame = dynamic_cast<CFrameWnd *>(pParent))
-            return pFrame;
-    return nullptr;
-}
-
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
-
-void CView::OnUpdate(CView *, LPARAM, CObject *) { Invalidate(TRUE); }
-
-void CView::GetClientRect(CRect *pRect) const
-{
-    const QSize size = viewport()->size();
-    *pRect = CRect(0, 0, size.width(), size.height());
-}
-
-void CView::Invalidate(BOOL) { viewport()->update(); }
+CFrameWnd *CView::GetParentFrame() const { return dynamic_cast<CFrameWnd *>(window()); }
 
 BOOL CView::OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo)
 {

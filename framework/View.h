@@ -24,33 +24,43 @@ public:
     // The frame window the view sits in, or null.
     CFrameWnd *GetParentFrame() const;
 
-    // Called once after the document is set up; the base calls OnUpdate(nullptr, 0, nullptr).
-    virtual void OnInitialUpdate();
+    // Called once after the document is set up.
+    virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     // Called by UpdateAllViews; the base repaints the whole client area.
-    virtual void OnUpdate(CView *pSender, LPARAM lHint, CObject *pHint);
+    virtual void OnUpdate(CView *, LPARAM, CObject *) { Invalidate(TRUE); }
     // Draws the document; a scroll view calls it from paintEvent.
     virtual void OnDraw(CDC *pDC) = 0;
 
     // The client area: the viewport, inside the scroll bars, with its origin at (0, 0).
-    void GetClientRect(CRect *pRect) const;
-    void Invalidate(BOOL bErase = TRUE);
+    void GetClientRect(CRect *pRect) const
+    {
+        *pRect = CRect(0, 0, viewport()->width(), viewport()->height());
+    }
+    void Invalidate(BOOL = TRUE) { viewport()->update(); }
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI *pCmdUI, AFX_CMDHANDLERINFO *pHandlerInfo) override;
 
-    // Printing, called by the print loop in this order: OnPreparePrinting before the job
-    // (FALSE ends it), OnBeginPrinting once, OnPrepareDC and OnPrint for every page,
-    // OnEndPrinting once. The base OnPreparePrinting returns DoPreparePrinting; the base
-    // OnPrint draws the view with OnDraw.
-    virtual BOOL OnPreparePrinting(CPrintInfo *pInfo);
-    virtual void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo);
-    virtual void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr);
-    virtual void OnPrint(CDC *pDC, CPrintInfo *pInfo);
-    virtual void OnEndPrinting(CDC *pDC, CPrintInfo *pInfo);
-    // The print dialog on the application's printer (AfxGetPrinter), or nothing in preview.
+    // Printing: OnPreparePrinting before the job (FALSE ends it), OnBeginPrinting once,
+    // OnPrepareDC and OnPrint for every sheet, OnEndPrinting once.
+    virtual BOOL OnPreparePrinting(CPrintInfo *pInfo) { return DoPreparePrinting(pInfo); }
+    virtual void OnBeginPrinting(CDC *, CPrintInfo *) {}
+    virtual void OnPrepareDC(CDC *, CPrintInfo * = nullptr) {}
+    virtual void OnPrint(CDC *pDC, CPrintInfo *) { OnDraw(pDC); }
+    virtual void OnEndPrinting(CDC *, CPrintInfo *) {}
+    // The print dialog on the application's printer (AfxGetPrinter), every page chosen
+    // at first and m_nShownPage offered as the current page; it stores the range chosen.
+    // The printer takes m_strDocName and, when it writes PDF, m_strPdfFileName first.
+    // FALSE when cancelled; in preview no dialog is shown.
     BOOL DoPreparePrinting(CPrintInfo *pInfo);
+    // Starts sheet nPage in MM_TEXT at origin 0 and draws it with OnPrepareDC and OnPrint.
+    void PrintSheet(CDC *pDC, CPrintInfo *pInfo, UINT nPage);
 
-    // The framework's print commands, for the view's command table: the print dialog and
-    // the pages chosen there, or the preview of every page.
+    // The print commands. OnFilePrint prints the pages chosen in the dialog, a sheet each,
+    // with GetDeviceCaps(LOGPIXELSX) the printer's resolution. A "Printing" box shows the
+    // progress while the window printed from takes no input; Cancel, closing the box or a
+    // request to close that window ends the job after the current sheet, keeping the
+    // sheets done, and the window then closes once the command has returned.
+    // OnFilePrintPreview shows every page; its Print button closes it and prints.
     void OnFilePrint();
     void OnFilePrintPreview();
 

@@ -139,8 +139,8 @@ CString CPagelotView::PrintFailureText(const CString &file,
 // replaced: ask once, before the rest of the paper goes the same way.
 void CPagelotView::AskAfterBlankStart(CPrintInfo *pInfo)
 {
-    const UINT first = std::max(pInfo->GetFromPage(), pInfo->GetMinPage());
-    const UINT last = std::min(pInfo->GetToPage(), pInfo->GetMaxPage());
+    const UINT first = pInfo->GetFromPage();
+    const UINT last = pInfo->GetToPage();
     if (last < first || last - first + 1 <= LONG_JOB_SHEETS)
         return;
     if (m_printFailures.size() != BLANK_START_SHEETS

@@ -1,9 +1,12 @@
 #include "framework/Printing.h"
+#include "framework/Dc.h"
 #include "framework/PrintPreview.h"
-#include "framework/PrintProgress.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
 #include "tests/support/Command.h"
 #include "tools/fixtures/TempDir.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -21,13 +24,24 @@ namespace {
 
 constexpr int DPI = 600;
 
-// Records the calls and marks each sheet with a one-inch black square, one inch
-// down and `page` inches across.
-class RecordingCallbacks : public CPrintCallbacks
+// A view of `pages` pages that records the printing calls and marks each sheet with a
+// one-inch black square, one inch down and `page` inches across.
+class RecordingView : public CView
 {
 public:
+    explicit RecordingView(UINT pages)
+        : m_nPages(pages)
+    {
+    }
     std::vector<std::string> calls;
 
+    void OnDraw(CDC *) override {}
+    BOOL OnPreparePrinting(CPrintInfo *info) override
+    {
+        info->SetMaxPage(m_nPages);
+        info->m_strDocName = QStringLiteral("long.tif");
+        return DoPreparePrinting(info);
+    }
     void OnBeginPrinting(CDC *dc, CPrintInfo *) override
     {
         calls.push_back(dc->IsPrinting() ? "begin" : "begin (not printing)");
@@ -47,6 +61,9 @@ public:
         dc->SelectObject(previous);
     }
     void OnEndPrinting(CDC *, CPrintInfo *) override { calls.push_back("end"); }
+
+private:
+    UINT m_nPages;
 };
 
 void setUpPdf(QPrinter &printer, const std::string &path)
@@ -83,22 +100,49 @@ struct HookReset
     }
 };
 
+// The application's printer writes the PDF, and the print dialog accepts the range
+// from..to (0, 0: every page).
+void acceptDialog(const std::string &pdf, UINT from = 0, UINT to = 0)
+{
+    setUpPdf(*AfxGetPrinter(), pdf);
+    SetPrintDialogHook([from, to](QPrinter &, CPrintInfo &info) -> BOOL {
+        info.SetPageRange(from, to);
+        return TRUE;
+    });
+}
+
+// The preview's toolbar button labelled `text`.
+QAction *button(CPrintPreviewDlg &dialog, const QString &text)
+{
+    for (QAction *action : dialog.findChildren<QAction *>())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+void press(CPrintPreviewDlg &dialog, const char *text)
+{
+    QAction *action = button(dialog, QString::fromLatin1(text));
+    ASSERT_NE(action, nullptr) << text;
+    action->trigger();
+}
+
+QString pageLabel(CPrintPreviewDlg &dialog) { return dialog.findChild<QLabel *>()->text(); }
+
 } // namespace
 
 TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
 {
+    HookReset reset;
     TempDir dir;
     const std::string pdf = dir.file("out.pdf");
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdf);
-    CPrintInfo info;
-    info.SetMaxPage(2);
-    RecordingCallbacks callbacks;
-    ASSERT_TRUE(RunPrintLoop(printer, callbacks, info));
+    acceptDialog(pdf);
+    RecordingView view(2);
+    view.OnFilePrint();
 
     const std::vector<std::string> expected = {
         "begin", "prepare 1", "print 1 at 600 dpi", "prepare 2", "print 2 at 600 dpi", "end"};
-    EXPECT_EQ(callbacks.calls, expected);
+    EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 2);
 
     // At 10 dpi the second sheet's square covers 20..30 across and 10..20 down.
@@ -111,91 +155,95 @@ TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
 
 TEST(Printing, EmptyRangeStartsNoJob)
 {
+    HookReset reset;
     TempDir dir;
     const std::string pdf = dir.file("none.pdf");
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdf);
-    CPrintInfo info;
-    info.SetMaxPage(3);
-    info.SetPageRange(3, 2);
-    RecordingCallbacks callbacks;
-    EXPECT_FALSE(RunPrintLoop(printer, callbacks, info));
-    EXPECT_TRUE(callbacks.calls.empty());
+    acceptDialog(pdf, 3, 2);
+    RecordingView view(3);
+    view.OnFilePrint();
+    EXPECT_TRUE(view.calls.empty());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
 }
 
+// The range is kept within the pages: a "to" past the last page prints up to the last.
 TEST(Printing, DialogRangeChoosesThePages)
 {
     HookReset reset;
     TempDir dir;
     const std::string pdf = dir.file("range.pdf");
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdf);
-    CPrintInfo info;
-    info.SetMaxPage(3);
+    setUpPdf(*AfxGetPrinter(), pdf);
+    UINT offeredMin = 0;
     UINT offeredMax = 0;
     SetPrintDialogHook([&](QPrinter &, CPrintInfo &shown) -> BOOL {
+        offeredMin = shown.GetMinPage();
         offeredMax = shown.GetMaxPage();
-        shown.SetPageRange(2, 3);
+        shown.SetPageRange(2, 7);
         return TRUE;
     });
-    ASSERT_TRUE(DoPreparePrinting(&info, printer));
+    RecordingView view(3);
+    view.OnFilePrint();
+    EXPECT_EQ(offeredMin, 1u);
     EXPECT_EQ(offeredMax, 3u);
-    RecordingCallbacks callbacks;
-    ASSERT_TRUE(RunPrintLoop(printer, callbacks, info));
     const std::vector<std::string> expected = {
         "begin", "prepare 2", "print 2 at 600 dpi", "prepare 3", "print 3 at 600 dpi", "end"};
-    EXPECT_EQ(callbacks.calls, expected);
+    EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 2);
 }
 
+// A cancelled print dialog prints nothing; the preview shows no dialog at all.
 TEST(Printing, CancelledDialogPrintsNothing)
 {
     HookReset reset;
-    QPrinter printer;
-    CPrintInfo info;
-    SetPrintDialogHook([](QPrinter &, CPrintInfo &) -> BOOL { return FALSE; });
-    EXPECT_FALSE(DoPreparePrinting(&info, printer));
-    info.m_bPreview = TRUE; // preview shows no dialog
-    EXPECT_TRUE(DoPreparePrinting(&info, printer));
+    TempDir dir;
+    const std::string pdf = dir.file("cancelled.pdf");
+    setUpPdf(*AfxGetPrinter(), pdf);
+    int dialogs = 0;
+    SetPrintDialogHook([&](QPrinter &, CPrintInfo &) -> BOOL {
+        ++dialogs;
+        return FALSE;
+    });
+    int previews = 0;
+    SetPrintPreviewHook([&](CPrintPreviewDlg &) { ++previews; });
+    RecordingView view(3);
+    view.OnFilePrint();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(view.calls.empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+    view.OnFilePrintPreview();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(previews, 1);
 }
 
-// Sheets are drawn as they are shown, through the same callbacks; going back to
+// Sheets are drawn as they are shown, through the same overrides; going back to
 // a sheet still held draws nothing again.
 TEST(Printing, PreviewDrawsEachSheetWhenShown)
 {
     HookReset reset;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(DPI);
-    CPrintInfo info;
-    info.SetMaxPage(3);
-    info.SetPageRange(2, 2); // a range left from printing does not narrow the preview
-    RecordingCallbacks callbacks;
+    TempDir dir;
+    setUpPdf(*AfxGetPrinter(), dir.file("unused.pdf"));
+    // A range left on the printer by an earlier job does not narrow the preview.
+    AfxGetPrinter()->setPrintRange(QPrinter::PageRange);
+    AfxGetPrinter()->setFromTo(2, 2);
+    RecordingView view(3);
     std::vector<std::string> onOpening;
-    std::vector<UINT> pages;
+    QStringList labels;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        dialog.SetTwoPages(TRUE);
+        press(dialog, "Two Page");
         dialog.show();
-        onOpening = callbacks.calls;
-        pages.push_back(dialog.GetCurrentPage());
-        EXPECT_EQ(dialog.GetSheetsShown(), 2);
-        dialog.NextPage();
-        dialog.NextPage(); // page 3 has no second sheet beside it
-        EXPECT_EQ(dialog.GetSheetsShown(), 1);
-        dialog.NextPage(); // past the last page: nothing
-        pages.push_back(dialog.GetCurrentPage());
-        dialog.PrevPage();
-        dialog.PrevPage();
-        pages.push_back(dialog.GetCurrentPage());
-        dialog.PrevPage(); // before the first page: nothing
-        pages.push_back(dialog.GetCurrentPage());
-        EXPECT_TRUE(info.m_bPreview);
+        onOpening = view.calls;
+        labels << pageLabel(dialog);
+        for (const char *step : {"Next Page", "Next Page", "Prev Page", "Prev Page"}) {
+            press(dialog, step);
+            labels << pageLabel(dialog);
+        }
     });
-    RunPrintPreview(printer, callbacks, info);
+    view.OnFilePrintPreview();
     EXPECT_EQ(onOpening,
               (std::vector<std::string>{"begin", "prepare 1", "print 1 at 600 dpi preview",
                                         "prepare 2", "print 2 at 600 dpi preview"}));
-    EXPECT_EQ(pages, (std::vector<UINT>{1, 3, 1, 1}));
+    // Past the last page and before the first, nothing happens.
+    EXPECT_EQ(labels,
+              (QStringList{"Pages 1-2", "Pages 2-3", "Pages 2-3", "Pages 1-2", "Pages 1-2"}));
     const std::vector<std::string> expected = {"begin",
                                                "prepare 1",
                                                "print 1 at 600 dpi preview",
@@ -204,8 +252,59 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
                                                "prepare 3",
                                                "print 3 at 600 dpi preview",
                                                "end"};
-    EXPECT_EQ(callbacks.calls, expected);
-    EXPECT_FALSE(info.m_bPreview);
+    EXPECT_EQ(view.calls, expected);
+}
+
+// The toolbar offers what can be done from the sheets shown, and each zoom step in
+// doubles the sheet on screen.
+TEST(Printing, PreviewToolbarFollowsTheSheetsShown)
+{
+    HookReset reset;
+    TempDir dir;
+    setUpPdf(*AfxGetPrinter(), dir.file("unused.pdf"));
+    RecordingView view(3);
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialog.show();
+        QAction *next = button(dialog, QStringLiteral("Next Page"));
+        QAction *prev = button(dialog, QStringLiteral("Prev Page"));
+        QAction *zoomIn = button(dialog, QStringLiteral("Zoom In"));
+        QAction *zoomOut = button(dialog, QStringLiteral("Zoom Out"));
+        ASSERT_TRUE(next && prev && zoomIn && zoomOut);
+        EXPECT_TRUE(next->isEnabled());
+        EXPECT_FALSE(prev->isEnabled());
+        EXPECT_TRUE(zoomIn->isEnabled());
+        EXPECT_FALSE(zoomOut->isEnabled());
+
+        button(dialog, QStringLiteral("Two Page"))->trigger();
+        EXPECT_NE(button(dialog, QStringLiteral("One Page")), nullptr);
+        next->trigger();
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Pages 2-3"));
+        EXPECT_FALSE(next->isEnabled());
+        EXPECT_TRUE(prev->isEnabled());
+        button(dialog, QStringLiteral("One Page"))->trigger();
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 2"));
+        EXPECT_TRUE(next->isEnabled());
+        // The last page has no second sheet beside it.
+        next->trigger();
+        button(dialog, QStringLiteral("Two Page"))->trigger();
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 3"));
+        EXPECT_FALSE(dialog.GrabSheet(0).isNull());
+        EXPECT_TRUE(dialog.GrabSheet(1).isNull());
+        EXPECT_FALSE(next->isEnabled());
+        button(dialog, QStringLiteral("One Page"))->trigger();
+
+        const int whole = dialog.GrabSheet(0).width();
+        zoomIn->trigger();
+        EXPECT_NEAR(dialog.GrabSheet(0).width(), 2 * whole, 2);
+        zoomIn->trigger();
+        EXPECT_NEAR(dialog.GrabSheet(0).width(), 4 * whole, 4);
+        EXPECT_FALSE(zoomIn->isEnabled());
+        EXPECT_TRUE(zoomOut->isEnabled());
+        zoomIn->trigger(); // at the largest: nothing
+        zoomOut->trigger();
+        EXPECT_NEAR(dialog.GrabSheet(0).width(), 2 * whole, 2);
+    });
+    view.OnFilePrintPreview();
 }
 
 // The sheet on screen is the printed sheet: the one-inch square of page 2 sits two
@@ -213,22 +312,19 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
 TEST(Printing, PreviewSheetShowsWhatPrints)
 {
     HookReset reset;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(DPI);
-    printer.setFullPage(true);
-    CPrintInfo info;
-    info.SetMaxPage(2);
-    RecordingCallbacks callbacks;
+    TempDir dir;
+    setUpPdf(*AfxGetPrinter(), dir.file("unused.pdf"));
+    RecordingView view(2);
     QImage sheet;
     double perInch = 0;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        dialog.NextPage();
+        press(dialog, "Next Page");
         sheet = dialog.GrabSheet(0);
-        perInch = double(sheet.width()) * DPI / printer.width();
+        perInch = double(sheet.width()) * DPI / AfxGetPrinter()->width();
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());
     });
-    RunPrintPreview(printer, callbacks, info);
+    view.OnFilePrintPreview();
     ASSERT_FALSE(sheet.isNull());
     ASSERT_GT(perInch, 20);
     const auto at = [&](double x, double y) {
@@ -240,33 +336,40 @@ TEST(Printing, PreviewSheetShowsWhatPrints)
 }
 
 // The Print button closes the preview and prints as the Print command does, with
-// the print dialog starting from all pages and printing the range chosen there.
+// the print dialog starting from all pages and printing the range chosen there;
+// Close prints nothing.
 TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
 {
     HookReset reset;
     TempDir dir;
     const std::string pdf = dir.file("button.pdf");
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdf);
-    CPrintInfo info;
-    info.SetMaxPage(3);
-    RecordingCallbacks callbacks;
-    printer.setPrintRange(QPrinter::PageRange); // left from an earlier job
-    printer.setFromTo(1, 1);
+    setUpPdf(*AfxGetPrinter(), pdf);
+    RecordingView view(3);
     QPrinter::PrintRange shown = QPrinter::PageRange;
+    int dialogs = 0;
     SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &chosen) -> BOOL {
+        ++dialogs;
         shown = dialogPrinter.printRange();
         chosen.SetPageRange(3, 3);
-        callbacks.calls.clear();
+        view.calls.clear();
         return TRUE;
     });
-    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) { dialog.Print(); });
-    RunPrintPreview(printer, callbacks, info);
+    SetPrintPreviewHook(
+        [&](CPrintPreviewDlg &dialog) { button(dialog, QStringLiteral("Close"))->trigger(); });
+    view.OnFilePrintPreview();
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"begin", "end"}));
+
+    AfxGetPrinter()->setPrintRange(QPrinter::PageRange); // left from an earlier job
+    AfxGetPrinter()->setFromTo(1, 1);
+    SetPrintPreviewHook(
+        [&](CPrintPreviewDlg &dialog) { button(dialog, QStringLiteral("Print..."))->trigger(); });
+    view.OnFilePrintPreview();
+    EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(shown, QPrinter::AllPages);
     const std::vector<std::string> expected = {"begin", "prepare 3", "print 3 at 600 dpi", "end"};
-    EXPECT_EQ(callbacks.calls, expected);
+    EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 1);
-    EXPECT_FALSE(info.m_bPreview);
 }
 
 // What Cancel in the progress box and a request to quit (which closes the box) do: the job ends
@@ -276,32 +379,30 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
     struct Row
     {
         const char *how;
-        std::function<void(CPrintProgressDlg &)> stop;
+        std::function<void(QDialog &)> stop;
     };
     const Row rows[] = {
         {"cancel",
-         [](CPrintProgressDlg &box) {
+         [](QDialog &box) {
              box.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
          }},
-        {"close", [](CPrintProgressDlg &box) { box.close(); }},
+        {"close", [](QDialog &box) { box.close(); }},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.how);
+        HookReset reset;
         TempDir dir;
         const std::string pdf = dir.file("cancelled.pdf");
-        QPrinter printer(QPrinter::HighResolution);
-        setUpPdf(printer, pdf);
-        CPrintInfo info;
-        info.SetMaxPage(500);
-        info.m_strDocName = QStringLiteral("long.tif");
-        struct StopAtThree : RecordingCallbacks
+        acceptDialog(pdf);
+        struct StopAtThree : RecordingView
         {
-            std::function<void(CPrintProgressDlg &)> stop;
+            using RecordingView::RecordingView;
+            std::function<void(QDialog &)> stop;
             QStringList texts;
             void OnPrint(CDC *dc, CPrintInfo *info) override
             {
-                RecordingCallbacks::OnPrint(dc, info);
-                CPrintProgressDlg *box = CPrintProgressDlg::GetRunning();
+                RecordingView::OnPrint(dc, info);
+                QDialog *box = GetPrintProgressBox();
                 ASSERT_NE(box, nullptr);
                 texts.clear();
                 for (const QLabel *label : box->findChildren<QLabel *>())
@@ -309,12 +410,12 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
                 if (info->m_nCurPage == 3)
                     stop(*box);
             }
-        } callbacks;
-        callbacks.stop = row.stop;
-        EXPECT_TRUE(RunPrintLoop(printer, callbacks, info));
-        EXPECT_EQ(callbacks.calls.size(), 2 + 3 * 2u);
-        EXPECT_EQ(callbacks.calls.back(), "end");
-        EXPECT_EQ(callbacks.texts, (QStringList{"long.tif", "Page 3 of 500"}));
+        } view(500);
+        view.stop = row.stop;
+        view.OnFilePrint();
+        EXPECT_EQ(view.calls.size(), 2 + 3 * 2u);
+        EXPECT_EQ(view.calls.back(), "end");
+        EXPECT_EQ(view.texts, (QStringList{"long.tif", "Page 3 of 500"}));
         EXPECT_EQ(pdfPageCount(pdf), 3);
     }
 }
@@ -324,7 +425,7 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
 TEST(Printing, EveryPrintDialogStartsWithAllPages)
 {
     HookReset reset;
-    QPrinter printer;
+    QPrinter &printer = *AfxGetPrinter();
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(2, 3);
     QPrinter::PrintRange shown = QPrinter::PageRange;
@@ -332,8 +433,7 @@ TEST(Printing, EveryPrintDialogStartsWithAllPages)
         shown = dialogPrinter.printRange();
         return FALSE;
     });
-    CPrintInfo info;
-    info.SetMaxPage(3);
-    EXPECT_FALSE(DoPreparePrinting(&info, printer));
+    RecordingView view(3);
+    view.OnFilePrint();
     EXPECT_EQ(shown, QPrinter::AllPages);
 }

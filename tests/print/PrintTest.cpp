@@ -3,6 +3,7 @@
 
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
+#include "framework/Dc.h"
 #include "framework/PrintPreview.h"
 #include "framework/Printing.h"
 #include "framework/WinApp.h"
@@ -293,11 +294,11 @@ TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
     std::vector<PrintedPage> previewed;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        dialog.NextPage();
-        dialog.NextPage();
+        Press(dialog, "Next Page");
+        Press(dialog, "Next Page");
         previewed = view.m_printed;
         view.m_printed.clear();
-        dialog.Print();
+        Press(dialog, "Print...");
     });
     // What the print button's dialog does once it chose pages 2 to 3 in a file.
     SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &info) -> BOOL {
@@ -319,22 +320,34 @@ TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
     Document()->RemoveView(&view);
 }
 
-// Print Preview on the menu opens the preview of the view the frame shows.
+// Print Preview on the menu opens the preview of the view the frame shows: pages 2
+// and 3 side by side, the ink of each reaching as far down as its page is long.
 TEST_F(PrintTest, PreviewCommandShowsEveryPage)
 {
     StartWith("three.tif", threePages());
     UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
-    int previewSheets = -1;
+    std::vector<QImage> sheets;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        dialog.SetTwoPages(TRUE);
+        Press(dialog, "Two Page");
         dialog.show();
-        dialog.NextPage();
-        previewSheets = dialog.GetSheets().GetRenderCount();
+        Press(dialog, "Next Page");
+        sheets = {dialog.GrabSheet(0), dialog.GrabSheet(1)};
     });
     UpdateAllCommands();
     ASSERT_TRUE(Action(ID_FILE_PRINT_PREVIEW)->isEnabled());
     Action(ID_FILE_PRINT_PREVIEW)->trigger();
-    EXPECT_EQ(previewSheets, 3);
+    const auto inkBottom = [](const QImage &sheet) {
+        int bottom = -1;
+        for (int y = 0; y < sheet.height(); ++y)
+            for (int x = 0; x < sheet.width(); ++x)
+                if (qGray(sheet.pixel(x, y)) < 200)
+                    bottom = y;
+        return bottom;
+    };
+    ASSERT_EQ(sheets.size(), 2u);
+    ASSERT_GT(inkBottom(sheets[0]), 0);
+    EXPECT_NEAR(double(inkBottom(sheets[1])) / inkBottom(sheets[0]),
+                double(FIRST_HEIGHT + 2 * HEIGHT_STEP) / (FIRST_HEIGHT + HEIGHT_STEP), 0.03);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.file("unused.pdf"))));
 }
 

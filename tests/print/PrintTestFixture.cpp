@@ -3,6 +3,8 @@
 #include "framework/Printing.h"
 #include "resources/Resource.h"
 
+#include <QAction>
+#include <QDialog>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPrinter>
@@ -45,6 +47,14 @@ std::string PrintTest::PrintToPdf(const std::string &name, UINT from, UINT to)
     });
     EXPECT_TRUE(Frame()->ExecuteCommand(ID_FILE_PRINT));
     return pdf;
+}
+
+void PrintTest::Press(QDialog &dialog, const char *text)
+{
+    for (QAction *action : dialog.findChildren<QAction *>())
+        if (action->text() == QLatin1String(text))
+            return action->trigger();
+    ADD_FAILURE() << "no button " << text;
 }
 
 fixtures::FaxPage framedPage(std::uint32_t width, std::uint32_t height, double xResolution,

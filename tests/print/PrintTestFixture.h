@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QPrinter;
 
 // The application with a file open, printing to PDF through the print dialog's seam.
@@ -25,6 +26,8 @@ protected:
     // File > Print, the dialog choosing the PDF file and the range from..to (0, 0: all).
     // Returns the PDF's path.
     std::string PrintToPdf(const std::string &name, UINT from = 0, UINT to = 0);
+    // Presses the dialog's toolbar button labelled `text`, as the user does.
+    static void Press(QDialog &dialog, const char *text);
 };
 
 // A white page with a black frame `border` pixels wide along its four edges.
