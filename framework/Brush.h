@@ -17,23 +17,11 @@ constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
 class CBrush
 {
 public:
-    CBrush() = default;
-    explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
-
-    // FALSE when the brush already has its colour.
-    BOOL CreateSolidBrush(COLORREF colour)
+    void CreateSolidBrush(COLORREF colour)
     {
-        if (m_colour)
-            return FALSE;
         m_colour = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-        return TRUE;
     }
-    BOOL DeleteObject()
-    {
-        const bool had = m_colour.has_value();
-        m_colour.reset();
-        return had ? TRUE : FALSE;
-    }
+    void DeleteObject() { m_colour.reset(); }
     // Null until created.
     const QColor *GetSafeHandle() const { return m_colour ? &*m_colour : nullptr; }
 
