@@ -13,7 +13,8 @@ constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
     return COLORREF(red) | (COLORREF(green) << 8) | (COLORREF(blue) << 16);
 }
 
-// A solid brush: a colour once created, nothing before.
+// A solid brush: a colour once created, nothing before. Creating it again replaces the
+// colour; there is no handle to delete.
 class CBrush
 {
 public:
@@ -21,7 +22,6 @@ public:
     {
         m_colour = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     }
-    void DeleteObject() { m_colour.reset(); }
     // Null until created.
     const QColor *GetSafeHandle() const { return m_colour ? &*m_colour : nullptr; }
 

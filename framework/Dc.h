@@ -20,16 +20,10 @@ constexpr int RASTERCAPS = 38;
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
 
-// The RASTERCAPS bit of a device that stretches DIBs.
-constexpr int RC_STRETCHDIB = 0x2000;
-
+constexpr int RC_STRETCHDIB = 0x2000; // RASTERCAPS: the device stretches DIBs
 constexpr UINT DIB_RGB_COLORS = 0;
-
-// Raster operations.
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr DWORD PATCOPY = 0x00F00021;
-
-// Mapping modes.
 constexpr int MM_TEXT = 1;
 constexpr int MM_ANISOTROPIC = 8;
 

@@ -75,12 +75,6 @@ void CScrollView::OnPrepareDC(CDC *pDC, CPrintInfo *)
     pDC->SetViewportOrg(-position.x, -position.y);
 }
 
-void CScrollView::ScrollAction(Qt::Orientation orientation, QAbstractSlider::SliderAction action)
-{
-    QScrollBar *bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
-    bar->triggerAction(action);
-}
-
 void CScrollView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
@@ -120,8 +114,7 @@ void CScrollView::wheelEvent(QWheelEvent *event)
             return;
         // 120 eighths of a degree are one notch: that many lines.
         const int pixels = -eighths * lines * bar->singleStep() / 120;
-        bar->setValue(std::clamp(bar->value() + (pixels == 0 ? (eighths > 0 ? -1 : 1) : pixels),
-                                 bar->minimum(), bar->maximum()));
+        bar->setValue(bar->value() + (pixels == 0 ? (eighths > 0 ? -1 : 1) : pixels));
     };
     scroll(horizontalScrollBar(), delta.x());
     scroll(verticalScrollBar(), delta.y());

@@ -2,8 +2,6 @@
 
 #include "framework/View.h"
 
-#include <QAbstractSlider>
-
 class CDC;
 class CPrintInfo;
 
@@ -23,9 +21,6 @@ public:
                         const CSize &sizeLine = CSize());
     CPoint GetScrollPosition() const;
     void ScrollToPosition(CPoint pt);
-    // Carries out an action of one scroll bar as a click on it would: a line or page
-    // step, or one end; it stops at the ends.
-    void ScrollAction(Qt::Orientation orientation, QAbstractSlider::SliderAction action);
 
     void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr) override;
 

@@ -67,30 +67,18 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
     return indices;
 }
 
-// Whether drawEnlarged takes a drawing mapped by toDevice (source pixels to device
-// pixels): a painter on a raster device and a scale, flip or translation that makes no
-// source pixel smaller than a device pixel.
-bool canDrawEnlarged(const QPainter &painter, const QTransform &toDevice)
-{
-    const QPaintEngine *engine = painter.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice())
-        return false;
-    return toDevice.type() <= QTransform::TxScale && std::abs(toDevice.m11()) >= 1
-           && std::abs(toDevice.m22()) >= 1;
-}
-
-// An 8-bit image enlarged pixel for pixel onto a raster device. Qt's own transformed
-// drawing fetches and converts every device pixel through its generic path, which on
-// a screen of device pixel ratio 2 costs four times the page itself; here each device
-// row is converted once, and rows that repeat the one above are copied.
+// An 8-bit image enlarged pixel for pixel onto a raster device, where toDevice (source
+// pixels to device pixels) makes no source pixel smaller than a device pixel. Qt's own
+// transformed drawing fetches and converts every device pixel through its generic path,
+// which on a screen of device pixel ratio 2 costs four times the page itself; here each
+// device row is converted once, and rows that repeat the one above are copied.
 //
-// Draws the part `source` of the image (it has a full 256-entry table) mapped by
-// toDevice, (0, 0) being the part's top-left corner in memory. Each device pixel shows
-// the source pixel under its centre, whatever part is painted, so a strip painted alone
-// matches the same strip of a whole paint. Only the device pixels inside the painter's
-// clip are built. worldFromDevice takes device pixels back to the painter's
-// untransformed coordinates; the painter's world transform is left changed. False when
-// the working rows cannot be had: nothing is drawn then.
+// Draws the part `source` of the image (with a full 256-entry table), (0, 0) being its
+// top-left corner in memory. Each device pixel shows the source pixel under its centre,
+// so a strip painted alone matches the same strip of a whole paint; only the device
+// pixels inside the painter's clip are built. worldFromDevice takes device pixels back
+// to the painter's world, whose transform is left changed. False when the working rows
+// cannot be had: nothing is drawn then.
 bool drawEnlarged(QPainter &painter, const QImage &image, const QRect &source,
                   const QTransform &toDevice, const QTransform &worldFromDevice)
 {
@@ -176,25 +164,25 @@ int CDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int 
 
     QPainter &painter = *m_pPainter;
     const QTransform logical = painter.worldTransform();
-    // What lies between the world and the device's pixels: the device pixel ratio and
-    // the offset of a widget in its window.
-    bool invertible = true;
-    const QTransform deviceFromWorld = logical.inverted(&invertible) * painter.deviceTransform();
-    const QTransform worldFromDevice = deviceFromWorld.inverted(&invertible);
-    if (invertible) {
-        const QTransform toDevice =
-            snappedToPixels(place * logical * deviceFromWorld, srcWidth, srcHeight);
-        const QRect source(xSrc, ySrc, srcWidth, srcHeight);
-        if (format == QImage::Format_Indexed8 && image.rect().contains(source)
-            && canDrawEnlarged(painter, toDevice)) {
-            const bool drawn = drawEnlarged(painter, image, source, toDevice, worldFromDevice);
-            painter.setWorldTransform(logical);
-            return drawn ? srcHeight : 0;
-        }
-        painter.setWorldTransform(toDevice * worldFromDevice);
-    } else {
-        painter.setWorldTransform(place * logical);
+    // The device transform adds to the world the device pixel ratio and the offset of a
+    // widget in its window; a world that cannot be inverted shows nothing.
+    bool invertible = false;
+    const QTransform worldFromDevice = painter.deviceTransform().inverted(&invertible) * logical;
+    if (!invertible)
+        return 0;
+    const QTransform toDevice =
+        snappedToPixels(place * painter.deviceTransform(), srcWidth, srcHeight);
+    const QRect source(xSrc, ySrc, srcWidth, srcHeight);
+    const QPaintEngine *engine = painter.paintEngine();
+    if (format == QImage::Format_Indexed8 && image.rect().contains(source)
+        && engine->type() == QPaintEngine::Raster && engine->paintDevice()
+        && toDevice.type() <= QTransform::TxScale && std::abs(toDevice.m11()) >= 1
+        && std::abs(toDevice.m22()) >= 1) {
+        const bool drawn = drawEnlarged(painter, image, source, toDevice, worldFromDevice);
+        painter.setWorldTransform(logical);
+        return drawn ? srcHeight : 0;
     }
+    painter.setWorldTransform(toDevice * worldFromDevice);
     painter.drawImage(QRectF(0, 0, srcWidth, srcHeight), image,
                       QRectF(xSrc, ySrc, srcWidth, srcHeight));
     painter.setWorldTransform(logical);

@@ -95,11 +95,7 @@ void CPagelotView::OnDraw(CDC *pDC)
         pPage->Draw(pDC);
 }
 
-void CPagelotView::CreateBackgroundBrush()
-{
-    m_brushBackground.DeleteObject();
-    m_brushBackground.CreateSolidBrush(BACKGROUND);
-}
+void CPagelotView::CreateBackgroundBrush() { m_brushBackground.CreateSolidBrush(BACKGROUND); }
 
 namespace {
 
@@ -164,8 +160,8 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Space:
         if (plain || modifiers == Qt::ShiftModifier) {
             if (!TurnPageAtEnd(plain))
-                ScrollAction(Qt::Vertical, plain ? QAbstractSlider::SliderPageStepAdd
-                                                 : QAbstractSlider::SliderPageStepSub);
+                verticalScrollBar()->triggerAction(plain ? QAbstractSlider::SliderPageStepAdd
+                                                         : QAbstractSlider::SliderPageStepSub);
             return;
         }
         break;
@@ -191,7 +187,8 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
         if (entry.key != event->key())
             continue;
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-        ScrollAction(ctrl ? entry.orientationWithCtrl : entry.orientation, entry.action);
+        const bool down = (ctrl ? entry.orientationWithCtrl : entry.orientation) == Qt::Vertical;
+        (down ? verticalScrollBar() : horizontalScrollBar())->triggerAction(entry.action);
         return;
     }
     CScrollView::keyPressEvent(event);

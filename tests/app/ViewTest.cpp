@@ -2,6 +2,7 @@
 
 #include "document/PagelotDoc.h"
 #include "framework/SystemMetrics.h"
+#include "platform/GlobalMemory.h"
 #include "resources/Resource.h"
 #include "view/PagelotView.h"
 
@@ -172,6 +173,26 @@ TEST_F(ViewOnScreen, PartialRepaintsDrawTheirPartOfThePage)
                     part.pixel(x, y) != grey(PagePixel(411 + strip.x() + x, 1203 + strip.y() + y));
         EXPECT_EQ(wrong, 0);
     }
+}
+
+// A page whose DIB could not be made shows as grey, not as whatever the window held.
+TEST_F(ViewOnScreen, PageWithoutADibIsPaintedGrey)
+{
+    StartOnFax(700, 600);
+    Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE);
+    CPageBitmap &page = Document()->GetDisplayPage();
+    GlobalFree(page.m_pDib);
+    page.m_pDib = nullptr;
+    // Scrolled into the page, which covers the whole window.
+    View()->ScrollToPosition(CPoint(300, 1000));
+    QImage image(View()->viewport()->size(), QImage::Format_RGB32);
+    image.fill(Qt::red);
+    View()->viewport()->render(&image);
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            wrong += image.pixel(x, y) != kBackground;
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(ViewOnScreen, KeysScrollAPageLargerThanTheWindow)

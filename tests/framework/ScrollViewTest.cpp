@@ -50,10 +50,10 @@ TEST(ScrollView, BarActionsStepByLineAndPageAndStopAtTheEnds)
         {Action::SliderToMinimum, 0},     {Action::SliderPageStepSub, 0},
     };
     for (const auto &step : steps) {
-        view.ScrollAction(Qt::Vertical, step.action);
+        view.verticalScrollBar()->triggerAction(step.action);
         EXPECT_EQ(view.GetScrollPosition(), CPoint(0, step.expectedY)) << step.action;
     }
-    view.ScrollAction(Qt::Horizontal, Action::SliderToMaximum);
+    view.horizontalScrollBar()->triggerAction(Action::SliderToMaximum);
     EXPECT_EQ(view.GetScrollPosition().x, view.horizontalScrollBar()->maximum());
     view.ScrollToPosition(CPoint(-5, 99999));
     EXPECT_EQ(view.GetScrollPosition(), CPoint(0, maxY));
