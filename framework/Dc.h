@@ -28,8 +28,8 @@ constexpr int MM_TEXT = 1;
 constexpr int MM_ANISOTROPIC = 8;
 
 // Draws through a painter that is already active (a paint event's, the print loop's),
-// which it borrows and hands back with its transform as it found it. An inactive or
-// null painter gives a context that answers GetDeviceCaps and draws nothing.
+// which it borrows and hands back with its transform as it found it. With a null or
+// inactive painter it draws nothing.
 class CDC
 {
 public:
