@@ -163,7 +163,8 @@ void BM_CrispPageChange(benchmark::State &state, double ratio)
                            static_cast<std::int32_t>(std::int64_t{page.cy} * fitTarget / page.cx));
         shown.ScaleForScreen(source, fitted, ratio, TRUE);
         shown.MakeDib();
-        CDC dc(&window);
+        QPainter painter(&window);
+        CDC dc(painter);
         if (shown.Draw(&dc))
             state.SkipWithError("drawing failed");
         benchmark::DoNotOptimize(window.constBits());

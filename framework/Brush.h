@@ -13,26 +13,14 @@ constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
     return COLORREF(red) | (COLORREF(green) << 8) | (COLORREF(blue) << 16);
 }
 
-// A solid brush: a colour once created, nothing before.
+// A solid brush: a colour once created, nothing before. Creating it again replaces the
+// colour; there is no handle to delete.
 class CBrush
 {
 public:
-    CBrush() = default;
-    explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
-
-    // FALSE when the brush already has its colour.
-    BOOL CreateSolidBrush(COLORREF colour)
+    void CreateSolidBrush(COLORREF colour)
     {
-        if (m_colour)
-            return FALSE;
         m_colour = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-        return TRUE;
-    }
-    BOOL DeleteObject()
-    {
-        const bool had = m_colour.has_value();
-        m_colour.reset();
-        return had ? TRUE : FALSE;
     }
     // Null until created.
     const QColor *GetSafeHandle() const { return m_colour ? &*m_colour : nullptr; }

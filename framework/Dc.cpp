@@ -3,18 +3,6 @@
 #include <QPaintDevice>
 #include <QPainter>
 
-CDC::CDC(QPaintDevice *device)
-    : m_pDevice(device)
-{
-    if (!device)
-        return;
-    auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(device))
-        return;
-    m_pOwnedPainter = std::move(painter);
-    m_pPainter = m_pOwnedPainter.get();
-}
-
 CDC::CDC(QPainter &painter)
     : m_pDevice(painter.device())
     , m_pPainter(&painter)
@@ -31,9 +19,7 @@ CDC::CDC(QPaintDevice &capsDevice, QPainter *pPainter)
 
 CDC::~CDC()
 {
-    if (m_pOwnedPainter)
-        m_pOwnedPainter->end();
-    else if (CanDraw())
+    if (CanDraw())
         m_pPainter->setWorldTransform(m_deviceTransform);
 }
 
@@ -70,40 +56,26 @@ int CDC::GetDeviceCaps(int index) const
     }
 }
 
-int CDC::SetMapMode(int mode)
+void CDC::SetMapMode(int mode)
 {
-    if (mode != MM_TEXT && mode != MM_ANISOTROPIC)
-        return 0;
-    const int previous = m_nMapMode;
     m_nMapMode = mode;
-    if (mode == MM_TEXT) {
-        m_windowExt = CSize(1, 1);
-        m_viewportExt = CSize(1, 1);
-    }
+    if (mode != MM_ANISOTROPIC)
+        m_windowExt = m_viewportExt = CSize(1, 1);
     ApplyMapping();
-    return previous;
 }
 
-CSize CDC::SetExtent(CSize &extent, int x, int y)
+void CDC::SetExtent(CSize &extent, CSize size)
 {
-    const CSize previous = extent;
-    if (m_nMapMode == MM_ANISOTROPIC && x != 0 && y != 0) {
-        extent = CSize(x, y);
+    if (m_nMapMode == MM_ANISOTROPIC && size.cx != 0 && size.cy != 0) {
+        extent = size;
         ApplyMapping();
     }
-    return previous;
 }
 
-CSize CDC::SetWindowExt(int x, int y) { return SetExtent(m_windowExt, x, y); }
-
-CSize CDC::SetViewportExt(int x, int y) { return SetExtent(m_viewportExt, x, y); }
-
-CPoint CDC::SetViewportOrg(int x, int y)
+void CDC::SetViewportOrg(int x, int y)
 {
-    const CPoint previous = m_viewportOrg;
     m_viewportOrg = CPoint(x, y);
     ApplyMapping();
-    return previous;
 }
 
 CBrush *CDC::SelectObject(CBrush *brush)
@@ -122,32 +94,8 @@ BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop)
     return TRUE;
 }
 
-int CDC::GetClipBox(CRect *rect) const
+void CDC::GetClipBox(CRect *rect) const
 {
-    if (!rect || !CanDraw())
-        return RGN_ERROR;
-    QRect logical;
-    if (m_pPainter->hasClipping()) {
-        logical = m_pPainter->clipBoundingRect().toAlignedRect();
-    } else {
-        bool invertible = true;
-        const QTransform toLogical = m_pPainter->worldTransform().inverted(&invertible);
-        if (!invertible)
-            return RGN_ERROR;
-        const QRectF device(0, 0, m_pDevice->width(), m_pDevice->height());
-        logical = toLogical.mapRect(device).toAlignedRect();
-    }
-    *rect = fromQRect(logical);
-    return logical.isEmpty() ? NULLREGION : SIMPLEREGION;
-}
-
-int GetDeviceCaps(HDC dc, int index) { return dc ? dc->GetDeviceCaps(index) : 0; }
-
-int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
-                  DWORD rop)
-{
-    return dc ? dc->StretchDIBits(xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth,
-                                  srcHeight, bits, info, usage, rop)
-              : 0;
+    const QRect clip = CanDraw() ? m_pPainter->clipBoundingRect().toAlignedRect() : QRect();
+    *rect = CRect(clip.left(), clip.top(), clip.left() + clip.width(), clip.top() + clip.height());
 }

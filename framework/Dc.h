@@ -10,8 +10,6 @@
 
 #include <QTransform>
 
-#include <memory>
-
 class QPaintDevice;
 class QPainter;
 
@@ -22,41 +20,25 @@ constexpr int RASTERCAPS = 38;
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
 
-// RASTERCAPS bits.
-constexpr int RC_BITBLT = 0x0001;
-constexpr int RC_STRETCHBLT = 0x0800;
-constexpr int RC_STRETCHDIB = 0x2000;
-
+constexpr int RC_STRETCHDIB = 0x2000; // RASTERCAPS: the device stretches DIBs
 constexpr UINT DIB_RGB_COLORS = 0;
-
-// Raster operations.
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr DWORD PATCOPY = 0x00F00021;
-
-// Mapping modes.
 constexpr int MM_TEXT = 1;
 constexpr int MM_ANISOTROPIC = 8;
 
-// GetClipBox results.
-constexpr int RGN_ERROR = 0;
-constexpr int NULLREGION = 1;
-constexpr int SIMPLEREGION = 2;
-
-// Draws on a paint device through a painter of its own, or through one that is
-// already active (a paint event's, the print loop's), which it borrows and hands
-// back with its transform as it found it.
+// Draws through a painter that is already active (a paint event's, the print loop's),
+// which it borrows and hands back with its transform as it found it. With a null or
+// inactive painter it draws nothing.
 class CDC
 {
 public:
-    // Painting that cannot begin (a device with a painter already on it) leaves a
-    // context that answers GetDeviceCaps and draws nothing.
-    explicit CDC(QPaintDevice *device);
     explicit CDC(QPainter &painter);
     // Answers GetDeviceCaps for one device while drawing with a painter on another, or
     // with none: the print preview draws a printer's sheets on images, and needs the
     // printer's resolution without starting a job on it.
     CDC(QPaintDevice &capsDevice, QPainter *pPainter);
-    virtual ~CDC();
+    ~CDC();
     CDC(const CDC &) = delete;
     CDC &operator=(const CDC &) = delete;
 
@@ -66,27 +48,24 @@ public:
 
     int GetDeviceCaps(int index) const;
 
-    int SetMapMode(int mode);
-    int GetMapMode() const { return m_nMapMode; }
+    void SetMapMode(int mode);
     // Extents are only taken in MM_ANISOTROPIC, as in the system this stands in for;
-    // a zero extent is refused. Each returns the extent before.
-    CSize SetWindowExt(int x, int y);
-    CSize SetWindowExt(CSize size) { return SetWindowExt(size.cx, size.cy); }
-    CSize SetViewportExt(int x, int y);
-    CSize SetViewportExt(CSize size) { return SetViewportExt(size.cx, size.cy); }
+    // a zero extent is refused.
+    void SetWindowExt(CSize size) { SetExtent(m_windowExt, size); }
+    void SetViewportExt(CSize size) { SetExtent(m_viewportExt, size); }
     CSize GetWindowExt() const { return m_windowExt; }
     CSize GetViewportExt() const { return m_viewportExt; }
     // The scroll view moves its drawing by the scroll position here.
-    CPoint SetViewportOrg(int x, int y);
+    void SetViewportOrg(int x, int y);
 
     // Returns the brush selected before, null for the context's own white one; null
     // selects that again. The context never deletes a brush.
     CBrush *SelectObject(CBrush *brush);
     // Fills the logical rectangle with the selected brush; only PATCOPY.
     BOOL PatBlt(int x, int y, int width, int height, DWORD rop);
-    // The logical bounds of what can be drawn: the painter's clip, or the whole device.
-    // The view paints its background only there.
-    int GetClipBox(CRect *rect) const;
+    // The painter's clip in logical units; empty without a clip. Only the view's OnDraw
+    // asks, and its paint event always clips.
+    void GetClipBox(CRect *rect) const;
     // Draws the source rectangle of a packed DIB (1, 8 or 24 bits, uncompressed; rows
     // bottom-up for a positive height, padded to 4 bytes) stretched onto the logical
     // destination rectangle. The rows are wrapped, never copied; `info` holds the
@@ -98,16 +77,15 @@ public:
 
     BOOL m_bPrinting = FALSE;
     // Real devices stretch DIBs; a test clears the bit to get a device that cannot.
-    int m_nRasterCaps = RC_BITBLT | RC_STRETCHBLT | RC_STRETCHDIB;
+    int m_nRasterCaps = RC_STRETCHDIB;
 
 private:
     bool CanDraw() const;
     void ApplyMapping();
-    CSize SetExtent(CSize &extent, int x, int y);
+    void SetExtent(CSize &extent, CSize size);
 
-    QPaintDevice *m_pDevice = nullptr;
-    std::unique_ptr<QPainter> m_pOwnedPainter;
-    QPainter *m_pPainter = nullptr;
+    QPaintDevice *m_pDevice;
+    QPainter *m_pPainter;
     // The painter's transform when the context was made: device space.
     QTransform m_deviceTransform;
     int m_nMapMode = MM_TEXT;
@@ -116,9 +94,3 @@ private:
     CPoint m_viewportOrg;
     CBrush *m_pBrush = nullptr;
 };
-
-// The handle forms imgDrawDib calls; a null context gives 0.
-int GetDeviceCaps(HDC dc, int index);
-int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage,
-                  DWORD rop);

@@ -3,7 +3,6 @@
 #include "framework/Dc.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -14,28 +13,22 @@
 CScrollView::CScrollView(QWidget *parent)
     : CView(parent)
 {
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The view paints every pixel of its client area itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
 }
 
-void CScrollView::SetScrollSizes(int nMapMode, CSize sizeTotal, const CSize &sizePage,
-                                 const CSize &sizeLine)
+void CScrollView::SetScrollSizes(int, CSize sizeTotal, const CSize &sizePage, const CSize &sizeLine)
 {
-    m_nMapMode = nMapMode;
     m_totalLog = CSize(std::max(0, sizeTotal.cx), std::max(0, sizeTotal.cy));
-    m_pageDev = sizePage;
-    if (m_pageDev.cx == 0)
-        m_pageDev.cx = m_totalLog.cx / 10;
-    if (m_pageDev.cy == 0)
-        m_pageDev.cy = m_totalLog.cy / 10;
-    m_lineDev = sizeLine;
-    if (m_lineDev.cx == 0)
-        m_lineDev.cx = m_pageDev.cx / 10;
-    if (m_lineDev.cy == 0)
-        m_lineDev.cy = m_pageDev.cy / 10;
+    const auto setSteps = [](QScrollBar *bar, int total, int page, int line) {
+        page = page != 0 ? page : total / 10;
+        line = line != 0 ? line : page / 10;
+        bar->setPageStep(std::max(1, page));
+        bar->setSingleStep(std::max(1, line));
+    };
+    setSteps(horizontalScrollBar(), m_totalLog.cx, sizePage.cx, sizeLine.cx);
+    setSteps(verticalScrollBar(), m_totalLog.cy, sizePage.cy, sizeLine.cy);
     UpdateBars();
 }
 
@@ -55,14 +48,8 @@ void CScrollView::UpdateBars()
     const int width = maximum.width() - (needV ? vExtent : 0);
     const int height = maximum.height() - (needH ? hExtent : 0);
 
-    QScrollBar *h = horizontalScrollBar();
-    h->setRange(0, std::max(0, m_totalLog.cx - width));
-    h->setPageStep(std::max(1, m_pageDev.cx));
-    h->setSingleStep(std::max(1, m_lineDev.cx));
-    QScrollBar *v = verticalScrollBar();
-    v->setRange(0, std::max(0, m_totalLog.cy - height));
-    v->setPageStep(std::max(1, m_pageDev.cy));
-    v->setSingleStep(std::max(1, m_lineDev.cy));
+    horizontalScrollBar()->setRange(0, std::max(0, m_totalLog.cx - width));
+    verticalScrollBar()->setRange(0, std::max(0, m_totalLog.cy - height));
     // Lay the bars out now rather than at the next event, so the client area read right
     // after a change of sizes is already the one on screen.
     QEvent layout(QEvent::LayoutRequest);
@@ -84,15 +71,8 @@ void CScrollView::OnPrepareDC(CDC *pDC, CPrintInfo *)
 {
     if (!pDC || pDC->IsPrinting())
         return;
-    pDC->SetMapMode(m_nMapMode);
     const CPoint position = GetScrollPosition();
     pDC->SetViewportOrg(-position.x, -position.y);
-}
-
-void CScrollView::ScrollAction(Qt::Orientation orientation, QAbstractSlider::SliderAction action)
-{
-    QScrollBar *bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
-    bar->triggerAction(action);
 }
 
 void CScrollView::paintEvent(QPaintEvent *event)
@@ -134,8 +114,7 @@ void CScrollView::wheelEvent(QWheelEvent *event)
             return;
         // 120 eighths of a degree are one notch: that many lines.
         const int pixels = -eighths * lines * bar->singleStep() / 120;
-        bar->setValue(std::clamp(bar->value() + (pixels == 0 ? (eighths > 0 ? -1 : 1) : pixels),
-                                 bar->minimum(), bar->maximum()));
+        bar->setValue(bar->value() + (pixels == 0 ? (eighths > 0 ? -1 : 1) : pixels));
     };
     scroll(horizontalScrollBar(), delta.x());
     scroll(verticalScrollBar(), delta.y());

@@ -2,8 +2,6 @@
 
 #include "framework/View.h"
 
-#include <QAbstractSlider>
-
 class CDC;
 class CPrintInfo;
 
@@ -17,17 +15,12 @@ class CScrollView : public CView
 public:
     explicit CScrollView(QWidget *parent = nullptr);
 
-    // A zero page size means a tenth of the total, a zero line a tenth of the page.
+    // Only MM_TEXT. The steps become the scroll bars' page and single steps; a zero page
+    // size means a tenth of the total, a zero line a tenth of the page.
     void SetScrollSizes(int nMapMode, CSize sizeTotal, const CSize &sizePage = CSize(),
                         const CSize &sizeLine = CSize());
-    CSize GetTotalSize() const { return m_totalLog; }
-    CSize GetPageSize() const { return m_pageDev; }
-    CSize GetLineSize() const { return m_lineDev; }
     CPoint GetScrollPosition() const;
     void ScrollToPosition(CPoint pt);
-    // Carries out an action of one scroll bar as a click on it would: a line or page
-    // step, or one end; it stops at the ends.
-    void ScrollAction(Qt::Orientation orientation, QAbstractSlider::SliderAction action);
 
     void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr) override;
 
@@ -40,8 +33,5 @@ protected:
 private:
     void UpdateBars();
 
-    int m_nMapMode = 1; // MM_TEXT
     CSize m_totalLog;
-    CSize m_pageDev;
-    CSize m_lineDev;
 };

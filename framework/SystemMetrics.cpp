@@ -16,30 +16,12 @@ int GetSystemMetrics(int nIndex)
 {
     if (auto it = g_overrides.find(nIndex); it != g_overrides.end())
         return it->second;
-    switch (nIndex) {
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-        return QApplication::style()
-                   ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)
-                   : 0;
-    default:
-        break;
-    }
+    if (nIndex == SM_CXVSCROLL && QApplication::style())
+        return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return 0;
-    switch (nIndex) {
-    case SM_CXSCREEN:
-        return screen->geometry().width();
-    case SM_CYSCREEN:
-        return screen->geometry().height();
-    case SM_CXFULLSCREEN:
+    if (nIndex == SM_CXFULLSCREEN && screen)
         return screen->availableGeometry().width();
-    case SM_CYFULLSCREEN:
-        return screen->availableGeometry().height();
-    default:
-        return 0;
-    }
+    return 0;
 }
 
 void AfxOverrideSystemMetric(int nIndex, int nValue) { g_overrides[nIndex] = nValue; }

@@ -44,7 +44,7 @@ std::int32_t imgDrawDib(HDC deviceContext, const BITMAPINFOHEADER *dib, std::int
             status = IMG_ERR_BAD_PARAM;
             return 0;
         }
-        if (!(GetDeviceCaps(deviceContext, RASTERCAPS) & RC_STRETCHDIB)) {
+        if (!(deviceContext->GetDeviceCaps(RASTERCAPS) & RC_STRETCHDIB)) {
             status = IMG_ERR_DEVICE_UNSUPPORTED;
             return 0;
         }
@@ -55,8 +55,8 @@ std::int32_t imgDrawDib(HDC deviceContext, const BITMAPINFOHEADER *dib, std::int
             return 0;
         }
         const BYTE *rows = reinterpret_cast<const BYTE *>(dib) + rowsOffset;
-        const int lines = StretchDIBits(
-            deviceContext, x, y, destWidth, destHeight, 0, 0, dib->biWidth, dib->biHeight, rows,
+        const int lines = deviceContext->StretchDIBits(
+            x, y, destWidth, destHeight, 0, 0, dib->biWidth, dib->biHeight, rows,
             reinterpret_cast<const BITMAPINFO *>(dib), DIB_RGB_COLORS, SRCCOPY);
         return lines == dib->biHeight ? 1 : 0;
     });

@@ -6,6 +6,7 @@
 #include "resources/Resource.h"
 
 #include <QKeyEvent>
+#include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -66,7 +67,6 @@ void CPagelotView::UpdateScrollSizes()
         total = pDoc->GetDisplayPage().ShownSize();
     CRect client;
     GetClientRect(&client);
-    client = NormalizedRect(client);
     const CSize page(client.Width(), client.Height());
     const CSize line(client.Width() / 25, client.Height() / 25);
     SetScrollSizes(MM_TEXT, total, page, line);
@@ -76,33 +76,26 @@ void CPagelotView::UpdateScrollSizes()
 void CPagelotView::OnDraw(CDC *pDC)
 {
     CPagelotDoc *pDoc = GetDocument();
-    CSize shown;
-    if (pDoc)
-        shown = pDoc->GetDisplayPage().ShownSize();
-    const CRect page = NormalizedRect(CRect(0, 0, shown.cx, shown.cy));
+    CPageBitmap *pPage = pDoc ? &pDoc->GetDisplayPage() : nullptr;
+    // Grey beside the page, and where the page would be when it has no DIB to draw.
+    const CSize shown = pPage && pPage->m_pDib ? pPage->ShownSize() : CSize();
     CRect clip;
     pDC->GetClipBox(&clip);
-    clip = NormalizedRect(clip);
-
-    CRect background;
-    if (SubtractRect(&background, clip, page)) {
+    const QRegion background = QRegion(clip.left, clip.top, clip.Width(), clip.Height())
+                                   .subtracted(QRect(0, 0, shown.cx, shown.cy));
+    if (!background.isEmpty()) {
         if (!m_brushBackground.GetSafeHandle())
             CreateBackgroundBrush();
         CBrush *pOldBrush = pDC->SelectObject(&m_brushBackground);
-        pDC->PatBlt(background.left, background.top, background.Width(), background.Height(),
-                    PATCOPY);
+        for (const QRect &part : background)
+            pDC->PatBlt(part.x(), part.y(), part.width(), part.height(), PATCOPY);
         pDC->SelectObject(pOldBrush);
     }
-    // Without a page or a DIB this draws nothing; the grey already covers the clip box.
-    if (pDoc)
-        pDoc->GetDisplayPage().Draw(pDC);
+    if (pPage && pPage->m_pDib)
+        pPage->Draw(pDC);
 }
 
-void CPagelotView::CreateBackgroundBrush()
-{
-    m_brushBackground.DeleteObject();
-    m_brushBackground.CreateSolidBrush(BACKGROUND);
-}
+void CPagelotView::CreateBackgroundBrush() { m_brushBackground.CreateSolidBrush(BACKGROUND); }
 
 namespace {
 
@@ -167,8 +160,8 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Space:
         if (plain || modifiers == Qt::ShiftModifier) {
             if (!TurnPageAtEnd(plain))
-                ScrollAction(Qt::Vertical, plain ? QAbstractSlider::SliderPageStepAdd
-                                                 : QAbstractSlider::SliderPageStepSub);
+                verticalScrollBar()->triggerAction(plain ? QAbstractSlider::SliderPageStepAdd
+                                                         : QAbstractSlider::SliderPageStepSub);
             return;
         }
         break;
@@ -194,7 +187,8 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
         if (entry.key != event->key())
             continue;
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-        ScrollAction(ctrl ? entry.orientationWithCtrl : entry.orientation, entry.action);
+        const bool down = (ctrl ? entry.orientationWithCtrl : entry.orientation) == Qt::Vertical;
+        (down ? verticalScrollBar() : horizontalScrollBar())->triggerAction(entry.action);
         return;
     }
     CScrollView::keyPressEvent(event);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 #include <cmath>
 #include <functional>
@@ -53,8 +54,10 @@ TEST_F(DensityTest, ScrollingAtAFractionalRatioLeavesNoSeams)
     const CPageBitmap &shown = Document()->GetDisplayPage();
     EXPECT_EQ(shown.ShownSize(), CSize(864, 1100));
     EXPECT_EQ(shown.m_size, CSize(1296, 1650));
-    ASSERT_EQ(View()->GetLineSize().cy % 2, 1) << View()->GetLineSize().cy;
-    ASSERT_EQ(View()->GetLineSize().cx % 2, 1) << View()->GetLineSize().cx;
+    const int lineDown = View()->verticalScrollBar()->singleStep();
+    const int lineAcross = View()->horizontalScrollBar()->singleStep();
+    ASSERT_EQ(lineDown % 2, 1) << lineDown;
+    ASSERT_EQ(lineAcross % 2, 1) << lineAcross;
 
     PaintRecorder recorder;
     View()->viewport()->installEventFilter(&recorder);

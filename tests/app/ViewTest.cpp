@@ -2,6 +2,7 @@
 
 #include "document/PagelotDoc.h"
 #include "framework/SystemMetrics.h"
+#include "platform/GlobalMemory.h"
 #include "resources/Resource.h"
 #include "view/PagelotView.h"
 
@@ -19,6 +20,18 @@ void pressKey(QWidget *pWidget, int key, Qt::KeyboardModifiers modifiers = Qt::N
 }
 
 QRgb grey(int level) { return qRgb(level, level, level); }
+
+// The scroll bars' page and line steps.
+CSize pageStep(const CPagelotView *pView)
+{
+    return CSize(pView->horizontalScrollBar()->pageStep(), pView->verticalScrollBar()->pageStep());
+}
+
+CSize lineStep(const CPagelotView *pView)
+{
+    return CSize(pView->horizontalScrollBar()->singleStep(),
+                 pView->verticalScrollBar()->singleStep());
+}
 
 const QRgb kBackground = qRgb(128, 128, 128);
 
@@ -41,9 +54,8 @@ TEST(PagelotViewScrolling, StepsComeFromTheClientArea)
         view.resize(row.client);
         view.show();
         view.UpdateScrollSizes();
-        EXPECT_EQ(view.GetTotalSize(), CSize(0, 0));
-        EXPECT_EQ(view.GetPageSize(), row.page);
-        EXPECT_EQ(view.GetLineSize(), row.line);
+        EXPECT_EQ(pageStep(&view), row.page);
+        EXPECT_EQ(lineStep(&view), row.line);
         EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
         EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
     }
@@ -112,7 +124,6 @@ TEST_F(ViewOnScreen, PageSitsTopLeftOneToOneOnGrey)
     // The window is larger than the page: no scroll bars, grey right of and below it.
     ASSERT_GT(image.width(), 576);
     ASSERT_GT(image.height(), 733);
-    EXPECT_EQ(View()->GetTotalSize(), CSize(576, 733));
     EXPECT_EQ(View()->verticalScrollBar()->maximum(), 0);
     ExpectPageAt(image, CPoint(0, 0));
 }
@@ -164,6 +175,26 @@ TEST_F(ViewOnScreen, PartialRepaintsDrawTheirPartOfThePage)
     }
 }
 
+// A page whose DIB could not be made shows as grey, not as whatever the window held.
+TEST_F(ViewOnScreen, PageWithoutADibIsPaintedGrey)
+{
+    StartOnFax(700, 600);
+    Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE);
+    CPageBitmap &page = Document()->GetDisplayPage();
+    GlobalFree(page.m_pDib);
+    page.m_pDib = nullptr;
+    // Scrolled into the page, which covers the whole window.
+    View()->ScrollToPosition(CPoint(300, 1000));
+    QImage image(View()->viewport()->size(), QImage::Format_RGB32);
+    image.fill(Qt::red);
+    View()->viewport()->render(&image);
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            wrong += image.pixel(x, y) != kBackground;
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(ViewOnScreen, KeysScrollAPageLargerThanTheWindow)
 {
     StartOnFax(700, 600);
@@ -175,8 +206,8 @@ TEST_F(ViewOnScreen, KeysScrollAPageLargerThanTheWindow)
     const int maxY = 2200 - client.Height();
     // Steps are those of the client area when the sizes were set: before the horizontal
     // bar appeared, as the framework's own would be.
-    const CSize page = pView->GetPageSize();
-    const CSize line = pView->GetLineSize();
+    const CSize page = pageStep(pView);
+    const CSize line = lineStep(pView);
     EXPECT_EQ(line, CSize(page.cx / 25, page.cy / 25));
     const int down = std::min(maxY, 2 * page.cy + line.cy);
 
@@ -214,8 +245,8 @@ TEST_F(ViewOnScreen, KeyTableScrollsWithAndWithoutCtrl)
     Frame()->ExecuteCommand(ID_ZOOM_ACTUALSIZE);
     CPagelotView *pView = View();
     const CPoint middle(400, 800);
-    const CSize page = pView->GetPageSize();
-    const CSize line = pView->GetLineSize();
+    const CSize page = pageStep(pView);
+    const CSize line = lineStep(pView);
     ASSERT_GT(line.cx, 1);
     ASSERT_GT(line.cy, 1);
     const int maxX = pView->horizontalScrollBar()->maximum();
@@ -270,12 +301,11 @@ TEST_F(ViewOnScreen, WheelScrollsDownAndShiftWheelSideways)
     QApplication::sendEvent(pView->viewport(), &down);
     const CPoint afterDown = pView->GetScrollPosition();
     EXPECT_EQ(afterDown.x, 0);
-    EXPECT_EQ(afterDown.y, QApplication::wheelScrollLines() * pView->GetLineSize().cy);
+    EXPECT_EQ(afterDown.y, QApplication::wheelScrollLines() * lineStep(pView).cy);
 
     QWheelEvent sideways(at, pView->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                          Qt::ShiftModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(pView->viewport(), &sideways);
-    EXPECT_EQ(pView->GetScrollPosition().x,
-              QApplication::wheelScrollLines() * pView->GetLineSize().cx);
+    EXPECT_EQ(pView->GetScrollPosition().x, QApplication::wheelScrollLines() * lineStep(pView).cx);
     EXPECT_EQ(pView->GetScrollPosition().y, afterDown.y);
 }

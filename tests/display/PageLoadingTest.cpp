@@ -7,6 +7,7 @@
 #include "tools/fixtures/TempDir.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -242,7 +243,8 @@ TEST(PageLoading, PrintPageDrawsBlackWhereTheFaxIsBlack)
     QImage drawn(45, 12, QImage::Format_RGB32);
     drawn.fill(QColor(10, 200, 30));
     {
-        CDC dc(&drawn);
+        QPainter painter(&drawn);
+        CDC dc(painter);
         ASSERT_EQ(page.Draw(&dc), IMG_OK);
     }
     for (std::uint32_t y = 0; y < 12; ++y)

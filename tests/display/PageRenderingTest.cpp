@@ -3,6 +3,7 @@
 #include "framework/Dc.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,8 @@ std::uint32_t drawOnImage(CPageBitmap &page, QImage &image, bool canStretch = tr
 {
     image = QImage(page.m_size.cx, page.m_size.cy, QImage::Format_RGB32);
     image.fill(QColor(10, 200, 30));
-    CDC dc(&image);
+    QPainter painter(&image);
+    CDC dc(painter);
     if (!canStretch)
         dc.m_nRasterCaps &= ~RC_STRETCHDIB;
     return page.Draw(&dc);

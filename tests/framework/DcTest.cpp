@@ -36,10 +36,11 @@ std::uint32_t colourOf(const TestDib &dib, const std::vector<std::uint32_t> &tab
     return dib.header()->biBitCount == 24 ? v : table[v];
 }
 
-int drawWhole(HDC dc, const TestDib &dib, int x, int y, int width, int height)
+int drawWhole(CDC &dc, const TestDib &dib, int x, int y, int width, int height)
 {
-    return StretchDIBits(dc, x, y, width, height, 0, 0, dib.header()->biWidth,
-                         dib.header()->biHeight, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
+    return dc.StretchDIBits(x, y, width, height, 0, 0, dib.header()->biWidth,
+                            dib.header()->biHeight, dib.rows(), dib.info(), DIB_RGB_COLORS,
+                            SRCCOPY);
 }
 
 } // namespace
@@ -74,8 +75,9 @@ TEST(StretchDibits, DrawsEveryPixelTheRightWayUp)
         const TestDib dib = makeTestDib(row.width, row.height, row.bitCount, row.table, 0, value);
         QImage device = makeDevice(26, 14);
         {
-            CDC dc(&device);
-            EXPECT_EQ(drawWhole(&dc, dib, row.x, row.y, row.destWidth, row.destHeight), row.height);
+            QPainter painter(&device);
+            CDC dc(painter);
+            EXPECT_EQ(drawWhole(dc, dib, row.x, row.y, row.destWidth, row.destHeight), row.height);
         }
         for (int y = 0; y < device.height(); ++y) {
             for (int x = 0; x < device.width(); ++x) {
@@ -117,25 +119,28 @@ TEST(StretchDibits, RefusesWhatItCannotDrawAndLeavesTheDeviceAlone)
         row.spoil(dib, usage, rop, srcWidth);
         QImage device = makeDevice(8, 8);
         {
-            CDC dc(&device);
-            EXPECT_EQ(StretchDIBits(&dc, 0, 0, 3, 2, 0, 0, srcWidth, 2, dib.rows(), dib.info(),
-                                    usage, rop),
-                      0);
+            QPainter painter(&device);
+            CDC dc(painter);
+            EXPECT_EQ(
+                dc.StretchDIBits(0, 0, 3, 2, 0, 0, srcWidth, 2, dib.rows(), dib.info(), usage, rop),
+                0);
         }
         EXPECT_EQ(rgbAt(device, 0, 0), BACKGROUND);
     }
     const TestDib dib = makeTestDib(3, 2, 8, ramp, 0, one);
     QImage device = makeDevice(8, 8);
     {
-        CDC dc(&device);
-        EXPECT_EQ(StretchDIBits(&dc, 0, 0, 3, 2, 0, 0, 3, 2, nullptr, dib.info(), 0, SRCCOPY), 0);
+        QPainter painter(&device);
+        CDC dc(painter);
+        EXPECT_EQ(dc.StretchDIBits(0, 0, 3, 2, 0, 0, 3, 2, nullptr, dib.info(), 0, SRCCOPY), 0);
     }
-    EXPECT_EQ(StretchDIBits(nullptr, 0, 0, 3, 2, 0, 0, 3, 2, dib.rows(), dib.info(), 0, SRCCOPY),
-              0);
-    // Another painter holds the device: this context cannot paint there.
-    QPainter busy(&device);
-    CDC cannotPaint(&device);
-    EXPECT_EQ(drawWhole(&cannotPaint, dib, 0, 0, 3, 2), 0);
+    // A context without a painter, as the print preview makes to ask a printer's
+    // resolution: it answers and draws nothing.
+    CDC cannotPaint(device, nullptr);
+    EXPECT_EQ(cannotPaint.GetDeviceCaps(HORZRES), 8);
+    EXPECT_EQ(drawWhole(cannotPaint, dib, 0, 0, 3, 2), 0);
+    EXPECT_FALSE(cannotPaint.PatBlt(0, 0, 3, 2, PATCOPY));
+    EXPECT_EQ(rgbAt(device, 0, 0), BACKGROUND);
 }
 
 TEST(DeviceContext, AnisotropicExtentsScaleAndOriginsMove)
@@ -147,13 +152,15 @@ TEST(DeviceContext, AnisotropicExtentsScaleAndOriginsMove)
     const TestDib dib = makeTestDib(4, 2, 8, ramp, 0, value);
     QImage device = makeDevice(16, 12);
     {
-        CDC dc(&device);
-        EXPECT_EQ(dc.SetWindowExt(5, 5), CSize(1, 1)); // ignored in MM_TEXT
-        EXPECT_EQ(dc.SetMapMode(MM_ANISOTROPIC), MM_TEXT);
-        EXPECT_EQ(dc.SetWindowExt(10, 10), CSize(1, 1));
-        EXPECT_EQ(dc.SetWindowExt(0, 3), CSize(10, 10)); // refused
-        EXPECT_EQ(dc.SetViewportExt(20, 30), CSize(1, 1));
-        EXPECT_EQ(dc.SetViewportOrg(1, 2), CPoint(0, 0));
+        QPainter painter(&device);
+        CDC dc(painter);
+        dc.SetWindowExt(CSize(5, 5)); // ignored in MM_TEXT
+        dc.SetMapMode(MM_ANISOTROPIC);
+        EXPECT_EQ(dc.GetWindowExt(), CSize(1, 1));
+        dc.SetWindowExt(CSize(10, 10));
+        dc.SetWindowExt(CSize(0, 3)); // refused
+        dc.SetViewportExt(CSize(20, 30));
+        dc.SetViewportOrg(1, 2);
         EXPECT_EQ(dc.GetWindowExt(), CSize(10, 10));
         EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 2, 0, 0, 4, 2, dib.rows(), dib.info(), DIB_RGB_COLORS,
                                    SRCCOPY),
@@ -175,11 +182,14 @@ TEST(DeviceContext, ScrolledViewportOriginShiftsTextMode)
     const TestDib dib = makeTestDib(9, 7, 8, ramp, 0, value);
     QImage device = makeDevice(5, 4);
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        // A paint event's painter: clipped to what is to be painted.
+        painter.setClipRect(device.rect());
+        CDC dc(painter);
         dc.SetMapMode(MM_TEXT);
         dc.SetViewportOrg(-3, -2);
         CRect clip;
-        EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
+        dc.GetClipBox(&clip);
         EXPECT_EQ(clip, CRect(3, 2, 8, 6));
         dc.StretchDIBits(0, 0, 9, 7, 0, 0, 9, 7, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
     }
@@ -195,19 +205,22 @@ TEST(DeviceContext, ClipBoxFollowsThePaintersClipInLogicalUnits)
     CDC dc(painter);
     dc.SetViewportOrg(-20, -10);
     CRect clip;
-    EXPECT_EQ(dc.GetClipBox(&clip), SIMPLEREGION);
+    dc.GetClipBox(&clip);
     EXPECT_EQ(clip, CRect(25, 16, 35, 20));
     dc.SetViewportOrg(100, 100);
     painter.setClipRect(QRect(0, 0, 0, 0));
-    EXPECT_EQ(dc.GetClipBox(&clip), NULLREGION);
+    dc.GetClipBox(&clip);
+    EXPECT_EQ(clip.Width() * clip.Height(), 0);
 }
 
 TEST(DeviceContext, PatBltFillsWithTheSelectedBrush)
 {
     QImage device = makeDevice(10, 8);
-    CBrush gray(RGB(128, 128, 128));
+    CBrush gray;
+    gray.CreateSolidBrush(RGB(128, 128, 128));
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        CDC dc(painter);
         CBrush *previous = dc.SelectObject(&gray);
         EXPECT_EQ(previous, nullptr);
         EXPECT_TRUE(dc.PatBlt(1, 2, 4, 3, PATCOPY));
@@ -233,14 +246,17 @@ TEST(DeviceContext, CapabilitiesComeFromTheDevice)
     QImage device = makeDevice(300, 200);
     device.setDotsPerMeterX(7874); // 200 dpi
     device.setDotsPerMeterY(3858); // 98 dpi
-    CDC dc(&device);
-    EXPECT_EQ(GetDeviceCaps(&dc, HORZRES), 300);
-    EXPECT_EQ(GetDeviceCaps(&dc, VERTRES), 200);
-    EXPECT_EQ(GetDeviceCaps(&dc, LOGPIXELSX), 200);
-    EXPECT_EQ(GetDeviceCaps(&dc, LOGPIXELSY), 98);
-    EXPECT_TRUE(GetDeviceCaps(&dc, RASTERCAPS) & RC_STRETCHDIB);
-    EXPECT_EQ(GetDeviceCaps(&dc, 12345), 0);
-    EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSX), 0);
+    QPainter painter(&device);
+    CDC dc(painter);
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 300);
+    EXPECT_EQ(dc.GetDeviceCaps(VERTRES), 200);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 200);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 98);
+    EXPECT_TRUE(dc.GetDeviceCaps(RASTERCAPS) & RC_STRETCHDIB);
+    EXPECT_EQ(dc.GetDeviceCaps(12345), 0);
+    // A painter that never began has no device to ask.
+    QPainter idle;
+    EXPECT_EQ(CDC(idle).GetDeviceCaps(LOGPIXELSX), 0);
 }
 
 TEST(DeviceContext, BorrowedPainterGetsItsTransformBack)
@@ -251,7 +267,7 @@ TEST(DeviceContext, BorrowedPainterGetsItsTransformBack)
     {
         CDC dc(painter);
         dc.SetMapMode(MM_ANISOTROPIC);
-        dc.SetViewportExt(3, 3);
+        dc.SetViewportExt(CSize(3, 3));
         EXPECT_NE(painter.worldTransform(), QTransform::fromTranslate(2, 3));
     }
     EXPECT_TRUE(painter.isActive());
@@ -265,12 +281,15 @@ TEST(DeviceContext, PrinterMappingSizesAPageByItsResolution)
     QImage printer = makeDevice(500, 700);
     printer.setDotsPerMeterX(2362);
     printer.setDotsPerMeterY(2362);
-    CBrush black(RGB(0, 0, 0));
+    CBrush black;
+    black.CreateSolidBrush(RGB(0, 0, 0));
     {
-        CDC dc(&printer);
+        QPainter painter(&printer);
+        painter.setClipRect(printer.rect());
+        CDC dc(painter);
         dc.SetMapMode(MM_ANISOTROPIC);
-        dc.SetWindowExt(216, 105);
-        dc.SetViewportExt(dc.GetDeviceCaps(LOGPIXELSX), dc.GetDeviceCaps(LOGPIXELSY));
+        dc.SetWindowExt(CSize(216, 105));
+        dc.SetViewportExt(CSize(dc.GetDeviceCaps(LOGPIXELSX), dc.GetDeviceCaps(LOGPIXELSY)));
         EXPECT_EQ(dc.GetViewportExt(), CSize(60, 60));
         dc.SelectObject(&black);
         dc.PatBlt(0, 0, 1728, 1100, PATCOPY);

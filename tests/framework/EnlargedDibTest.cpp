@@ -56,8 +56,8 @@ QImage paint(const TestDib &dib, const Scene &scene, const std::vector<QRect> &c
         // The background around the page in logical units, as the view fills it.
         for (const QRect &part : background)
             dc.PatBlt(part.x(), part.y(), part.width(), part.height(), PATCOPY);
-        StretchDIBits(&dc, 0, 0, scene.shown.cx, scene.shown.cy, 0, 0, dib.header()->biWidth,
-                      dib.header()->biHeight, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
+        dc.StretchDIBits(0, 0, scene.shown.cx, scene.shown.cy, 0, 0, dib.header()->biWidth,
+                         dib.header()->biHeight, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
     }
     return device;
 }
@@ -169,10 +169,10 @@ TEST(EnlargedDib, ASourceRectanglePastTheRowsReadsNothingBeyondThem)
     QImage device(40, 40, QImage::Format_RGB32);
     device.fill(UNPAINTED);
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        CDC dc(painter);
         // Two columns and two rows more than the DIB holds, from its third column.
-        StretchDIBits(&dc, 0, 0, 24, 24, 2, 0, 6, 6, dib.rows(), dib.info(), DIB_RGB_COLORS,
-                      SRCCOPY);
+        dc.StretchDIBits(0, 0, 24, 24, 2, 0, 6, 6, dib.rows(), dib.info(), DIB_RGB_COLORS, SRCCOPY);
     }
     for (int y = 0; y < device.height(); ++y)
         for (int x = 0; x < device.width(); ++x) {

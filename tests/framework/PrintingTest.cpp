@@ -55,7 +55,8 @@ public:
         calls.push_back("print " + std::to_string(info->m_nCurPage) + " at "
                         + std::to_string(dc->GetDeviceCaps(LOGPIXELSX)) + " dpi"
                         + (info->m_bPreview ? " preview" : ""));
-        CBrush black(RGB(0, 0, 0));
+        CBrush black;
+        black.CreateSolidBrush(RGB(0, 0, 0));
         CBrush *previous = dc->SelectObject(&black);
         dc->PatBlt(int(info->m_nCurPage) * DPI, DPI, DPI, DPI, PATCOPY);
         dc->SelectObject(previous);

@@ -1,37 +1,8 @@
 #include "framework/ScrollView.h"
 #include "framework/Dc.h"
-#include "framework/Geometry.h"
 
 #include <QScrollBar>
 #include <gtest/gtest.h>
-
-TEST(SubtractRect, RemovesOnlyWhatLeavesOneRectangle)
-{
-    const CRect clip(10, 10, 100, 100);
-    const struct
-    {
-        const char *name;
-        CRect page;
-        CRect expected; // empty: nothing left
-    } rows[] = {
-        {"covers the top across", CRect(0, 0, 200, 40), CRect(10, 40, 100, 100)},
-        {"covers the bottom across", CRect(0, 70, 200, 200), CRect(10, 10, 100, 70)},
-        {"covers the left down", CRect(0, 0, 50, 200), CRect(50, 10, 100, 100)},
-        {"covers the right down", CRect(50, 10, 150, 150), CRect(10, 10, 50, 100)},
-        {"covers a corner only", CRect(50, 50, 150, 150), CRect(10, 10, 100, 100)},
-        {"a band through the middle", CRect(0, 40, 200, 60), CRect(10, 10, 100, 100)},
-        {"covers everything", CRect(0, 0, 200, 200), CRect()},
-        {"misses", CRect(200, 200, 300, 300), CRect(10, 10, 100, 100)},
-        {"empty page", CRect(0, 0, 0, 0), CRect(10, 10, 100, 100)},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        CRect result(1, 2, 3, 4);
-        EXPECT_EQ(SubtractRect(&result, clip, row.page), !row.expected.IsRectEmpty());
-        EXPECT_EQ(result, row.expected);
-    }
-    EXPECT_EQ(NormalizedRect(CRect(100, 90, 10, 20)), CRect(10, 20, 100, 90));
-}
 
 namespace {
 
@@ -46,12 +17,17 @@ public:
 TEST(ScrollView, ZeroStepsDefaultToATenth)
 {
     PlainScrollView view;
+    const QScrollBar *h = view.horizontalScrollBar();
+    const QScrollBar *v = view.verticalScrollBar();
     view.SetScrollSizes(MM_TEXT, CSize(1000, 2000));
-    EXPECT_EQ(view.GetPageSize(), CSize(100, 200));
-    EXPECT_EQ(view.GetLineSize(), CSize(10, 20));
+    EXPECT_EQ(CSize(h->pageStep(), v->pageStep()), CSize(100, 200));
+    EXPECT_EQ(CSize(h->singleStep(), v->singleStep()), CSize(10, 20));
     view.SetScrollSizes(MM_TEXT, CSize(1000, 2000), CSize(300, 400), CSize(0, 7));
-    EXPECT_EQ(view.GetPageSize(), CSize(300, 400));
-    EXPECT_EQ(view.GetLineSize(), CSize(30, 7));
+    EXPECT_EQ(CSize(h->pageStep(), v->pageStep()), CSize(300, 400));
+    EXPECT_EQ(CSize(h->singleStep(), v->singleStep()), CSize(30, 7));
+    // A window too small for a line step of its own still scrolls by a pixel.
+    view.SetScrollSizes(MM_TEXT, CSize(5, 5), CSize(3, 3), CSize());
+    EXPECT_EQ(CSize(h->singleStep(), v->singleStep()), CSize(1, 1));
 }
 
 TEST(ScrollView, BarActionsStepByLineAndPageAndStopAtTheEnds)
@@ -74,10 +50,10 @@ TEST(ScrollView, BarActionsStepByLineAndPageAndStopAtTheEnds)
         {Action::SliderToMinimum, 0},     {Action::SliderPageStepSub, 0},
     };
     for (const auto &step : steps) {
-        view.ScrollAction(Qt::Vertical, step.action);
+        view.verticalScrollBar()->triggerAction(step.action);
         EXPECT_EQ(view.GetScrollPosition(), CPoint(0, step.expectedY)) << step.action;
     }
-    view.ScrollAction(Qt::Horizontal, Action::SliderToMaximum);
+    view.horizontalScrollBar()->triggerAction(Action::SliderToMaximum);
     EXPECT_EQ(view.GetScrollPosition().x, view.horizontalScrollBar()->maximum());
     view.ScrollToPosition(CPoint(-5, 99999));
     EXPECT_EQ(view.GetScrollPosition(), CPoint(0, maxY));

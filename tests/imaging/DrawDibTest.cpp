@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -39,7 +38,8 @@ void expectDrawn(const TestDib &dib, const std::vector<std::uint32_t> &table, in
     const int w = dib.header()->biWidth, h = dib.header()->biHeight;
     QImage device = makeDevice(w * scale + 2, h * scale + 2);
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        CDC dc(painter);
         setLastError(IMG_ERR_FILE_READ);
         EXPECT_EQ(imgDrawDib(&dc, dib.header(), 1, 1, w * scale, h * scale), 1);
         EXPECT_EQ(imgGetLastError(), IMG_OK);
@@ -102,7 +102,8 @@ TEST(DrawDib, BitmapsOfTheImagingLayerDraw)
     ASSERT_NE(dib, nullptr);
     QImage device = makeDevice(3, 2);
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        CDC dc(painter);
         EXPECT_EQ(imgDrawDib(&dc, dib, 0, 0, 3, 2), 1);
     }
     for (int i = 0; i < 6; ++i)
@@ -115,7 +116,8 @@ TEST(DrawDib, DeviceWithoutStretchedDibsIsNeverDrawnOn)
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
     {
-        CDC dc(&device);
+        QPainter painter(&device);
+        CDC dc(painter);
         dc.m_nRasterCaps &= ~RC_STRETCHDIB;
         EXPECT_EQ(imgDrawDib(&dc, dib.header(), 0, 0, 4, 4), 0);
         EXPECT_EQ(imgGetLastError(), IMG_ERR_DEVICE_UNSUPPORTED);
@@ -127,7 +129,8 @@ TEST(DrawDib, NullArgumentsAreRefusedBeforeTheDeviceIsAsked)
 {
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
-    CDC dc(&device);
+    QPainter painter(&device);
+    CDC dc(painter);
     dc.m_nRasterCaps = 0; // asking it would give 26
     EXPECT_EQ(imgDrawDib(nullptr, dib.header(), 0, 0, 4, 4), 0);
     EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
@@ -139,10 +142,8 @@ TEST(DrawDib, DeviceThatDrawsNothingGivesZeroWithoutError)
 {
     const TestDib dib = makeTestDib(4, 4, 1, {0, 0xFFFFFF}, 0, value);
     QImage device = makeDevice(8, 8);
-    // Another painter holds the device: the context reports its capabilities and
-    // draws nothing.
-    QPainter busy(&device);
-    CDC cannotPaint(&device);
+    // A context without a painter reports its capabilities and draws nothing.
+    CDC cannotPaint(device, nullptr);
     setLastError(IMG_ERR_FILE_READ);
     EXPECT_EQ(imgDrawDib(&cannotPaint, dib.header(), 0, 0, 4, 4), 0);
     EXPECT_EQ(imgGetLastError(), IMG_OK);
@@ -168,16 +169,18 @@ TEST(DrawDib, HeadersThatPointOutsideTheirBlockAreRefused)
         {"no width", [](BITMAPINFOHEADER &h) { h.biWidth = 0; }},
     };
     QImage device = makeDevice(8, 8);
-    auto dc = std::make_unique<CDC>(&device);
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.what);
-        BITMAPINFOHEADER *dib = imgMakeDib1(bits, 8, 2, two);
-        ASSERT_NE(dib, nullptr);
-        row.spoil(*dib);
-        EXPECT_EQ(imgDrawDib(dc.get(), dib, 0, 0, 8, 2), 0);
-        EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
-        GlobalFree(dib);
+    {
+        QPainter painter(&device);
+        CDC dc(painter);
+        for (const Row &row : rows) {
+            SCOPED_TRACE(row.what);
+            BITMAPINFOHEADER *dib = imgMakeDib1(bits, 8, 2, two);
+            ASSERT_NE(dib, nullptr);
+            row.spoil(*dib);
+            EXPECT_EQ(imgDrawDib(&dc, dib, 0, 0, 8, 2), 0);
+            EXPECT_EQ(imgGetLastError(), IMG_ERR_BAD_PARAM);
+            GlobalFree(dib);
+        }
     }
-    dc.reset();
     EXPECT_TRUE(untouched(device));
 }
