@@ -4,8 +4,8 @@
 #include "app/HelpWindow.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
-#include "framework/RuntimeClass.h"
 #include "framework/ResourceModule.h"
+#include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
 #include "view/PagelotView.h"
 
