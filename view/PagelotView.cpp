@@ -187,8 +187,9 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
         if (entry.key != event->key())
             continue;
         const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-        const bool down = (ctrl ? entry.orientationWithCtrl : entry.orientation) == Qt::Vertical;
-        (down ? verticalScrollBar() : horizontalScrollBar())->triggerAction(entry.action);
+        const bool vertical =
+            (ctrl ? entry.orientationWithCtrl : entry.orientation) == Qt::Vertical;
+        (vertical ? verticalScrollBar() : horizontalScrollBar())->triggerAction(entry.action);
         return;
     }
     CScrollView::keyPressEvent(event);

@@ -4,6 +4,7 @@
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "tests/support/Command.h"
+#include "tests/support/DialogButtons.h"
 #include "tools/fixtures/TempDir.h"
 
 #include <QAction>
@@ -112,22 +113,6 @@ void acceptDialog(const std::string &pdf, UINT from = 0, UINT to = 0)
     });
 }
 
-// The preview's toolbar button labelled `text`.
-QAction *button(CPrintPreviewDlg &dialog, const QString &text)
-{
-    for (QAction *action : dialog.findChildren<QAction *>())
-        if (action->text() == text)
-            return action;
-    return nullptr;
-}
-
-void press(CPrintPreviewDlg &dialog, const char *text)
-{
-    QAction *action = button(dialog, QString::fromLatin1(text));
-    ASSERT_NE(action, nullptr) << text;
-    action->trigger();
-}
-
 QString pageLabel(CPrintPreviewDlg &dialog) { return dialog.findChild<QLabel *>()->text(); }
 
 } // namespace
@@ -229,12 +214,12 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
     std::vector<std::string> onOpening;
     QStringList labels;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        press(dialog, "Two Page");
+        pressDialogButton(dialog, "Two Page");
         dialog.show();
         onOpening = view.calls;
         labels << pageLabel(dialog);
         for (const char *step : {"Next Page", "Next Page", "Prev Page", "Prev Page"}) {
-            press(dialog, step);
+            pressDialogButton(dialog, step);
             labels << pageLabel(dialog);
         }
     });
@@ -266,33 +251,33 @@ TEST(Printing, PreviewToolbarFollowsTheSheetsShown)
     RecordingView view(3);
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        QAction *next = button(dialog, QStringLiteral("Next Page"));
-        QAction *prev = button(dialog, QStringLiteral("Prev Page"));
-        QAction *zoomIn = button(dialog, QStringLiteral("Zoom In"));
-        QAction *zoomOut = button(dialog, QStringLiteral("Zoom Out"));
+        QAction *next = dialogButton(dialog, QStringLiteral("Next Page"));
+        QAction *prev = dialogButton(dialog, QStringLiteral("Prev Page"));
+        QAction *zoomIn = dialogButton(dialog, QStringLiteral("Zoom In"));
+        QAction *zoomOut = dialogButton(dialog, QStringLiteral("Zoom Out"));
         ASSERT_TRUE(next && prev && zoomIn && zoomOut);
         EXPECT_TRUE(next->isEnabled());
         EXPECT_FALSE(prev->isEnabled());
         EXPECT_TRUE(zoomIn->isEnabled());
         EXPECT_FALSE(zoomOut->isEnabled());
 
-        button(dialog, QStringLiteral("Two Page"))->trigger();
-        EXPECT_NE(button(dialog, QStringLiteral("One Page")), nullptr);
+        dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
+        EXPECT_NE(dialogButton(dialog, QStringLiteral("One Page")), nullptr);
         next->trigger();
         EXPECT_EQ(pageLabel(dialog), QStringLiteral("Pages 2-3"));
         EXPECT_FALSE(next->isEnabled());
         EXPECT_TRUE(prev->isEnabled());
-        button(dialog, QStringLiteral("One Page"))->trigger();
+        dialogButton(dialog, QStringLiteral("One Page"))->trigger();
         EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 2"));
         EXPECT_TRUE(next->isEnabled());
         // The last page has no second sheet beside it.
         next->trigger();
-        button(dialog, QStringLiteral("Two Page"))->trigger();
+        dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
         EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 3"));
         EXPECT_FALSE(dialog.GrabSheet(0).isNull());
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());
         EXPECT_FALSE(next->isEnabled());
-        button(dialog, QStringLiteral("One Page"))->trigger();
+        dialogButton(dialog, QStringLiteral("One Page"))->trigger();
 
         const int whole = dialog.GrabSheet(0).width();
         zoomIn->trigger();
@@ -320,7 +305,7 @@ TEST(Printing, PreviewSheetShowsWhatPrints)
     double perInch = 0;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        press(dialog, "Next Page");
+        pressDialogButton(dialog, "Next Page");
         sheet = dialog.GrabSheet(0);
         perInch = double(sheet.width()) * DPI / AfxGetPrinter()->width();
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());
@@ -355,16 +340,18 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
         view.calls.clear();
         return TRUE;
     });
-    SetPrintPreviewHook(
-        [&](CPrintPreviewDlg &dialog) { button(dialog, QStringLiteral("Close"))->trigger(); });
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialogButton(dialog, QStringLiteral("Close"))->trigger();
+    });
     view.OnFilePrintPreview();
     EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(view.calls, (std::vector<std::string>{"begin", "end"}));
 
     AfxGetPrinter()->setPrintRange(QPrinter::PageRange); // left from an earlier job
     AfxGetPrinter()->setFromTo(1, 1);
-    SetPrintPreviewHook(
-        [&](CPrintPreviewDlg &dialog) { button(dialog, QStringLiteral("Print..."))->trigger(); });
+    SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
+        dialogButton(dialog, QStringLiteral("Print..."))->trigger();
+    });
     view.OnFilePrintPreview();
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(shown, QPrinter::AllPages);

@@ -1,5 +1,6 @@
 #include "tests/print/PdfSheets.h"
 #include "tests/print/PrintTestFixture.h"
+#include "tests/support/DialogButtons.h"
 
 #include "app/SessionEnd.h"
 #include "document/PagelotDoc.h"
@@ -119,12 +120,12 @@ TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
         dialog.show();
         previewedFirst = m_view.m_nPrinted;
         for (int i = 0; i < 510; ++i)
-            Press(dialog, "Next Page");
+            pressDialogButton(dialog, "Next Page");
         lastShown = dialog.findChild<QLabel *>()->text();
         last = dialog.GrabSheet(0);
         const int printed = m_view.m_nPrinted;
         for (int i = 0; i < 10; ++i)
-            Press(dialog, "Prev Page");
+            pressDialogButton(dialog, "Prev Page");
         redrawn = m_view.m_nPrinted - printed;
     });
     m_view.OnFilePrintPreview();

@@ -1,5 +1,6 @@
 #include "tests/print/PdfSheets.h"
 #include "tests/print/PrintTestFixture.h"
+#include "tests/support/DialogButtons.h"
 
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
@@ -294,11 +295,11 @@ TEST_F(PrintTest, PreviewDrivesTheSameOverridesAndItsPrintButtonPrints)
     std::vector<PrintedPage> previewed;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
         dialog.show();
-        Press(dialog, "Next Page");
-        Press(dialog, "Next Page");
+        pressDialogButton(dialog, "Next Page");
+        pressDialogButton(dialog, "Next Page");
         previewed = view.m_printed;
         view.m_printed.clear();
-        Press(dialog, "Print...");
+        pressDialogButton(dialog, "Print...");
     });
     // What the print button's dialog does once it chose pages 2 to 3 in a file.
     SetPrintDialogHook([&](QPrinter &dialogPrinter, CPrintInfo &info) -> BOOL {
@@ -328,9 +329,9 @@ TEST_F(PrintTest, PreviewCommandShowsEveryPage)
     UsePdf(*AfxGetPrinter(), m_dir.file("unused.pdf"));
     std::vector<QImage> sheets;
     SetPrintPreviewHook([&](CPrintPreviewDlg &dialog) {
-        Press(dialog, "Two Page");
+        pressDialogButton(dialog, "Two Page");
         dialog.show();
-        Press(dialog, "Next Page");
+        pressDialogButton(dialog, "Next Page");
         sheets = {dialog.GrabSheet(0), dialog.GrabSheet(1)};
     });
     UpdateAllCommands();

@@ -49,14 +49,6 @@ std::string PrintTest::PrintToPdf(const std::string &name, UINT from, UINT to)
     return pdf;
 }
 
-void PrintTest::Press(QDialog &dialog, const char *text)
-{
-    for (QAction *action : dialog.findChildren<QAction *>())
-        if (action->text() == QLatin1String(text))
-            return action->trigger();
-    ADD_FAILURE() << "no button " << text;
-}
-
 fixtures::FaxPage framedPage(std::uint32_t width, std::uint32_t height, double xResolution,
                              double yResolution, std::uint32_t border)
 {

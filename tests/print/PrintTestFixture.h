@@ -26,8 +26,6 @@ protected:
     // File > Print, the dialog choosing the PDF file and the range from..to (0, 0: all).
     // Returns the PDF's path.
     std::string PrintToPdf(const std::string &name, UINT from = 0, UINT to = 0);
-    // Presses the dialog's toolbar button labelled `text`, as the user does.
-    static void Press(QDialog &dialog, const char *text);
 };
 
 // A white page with a black frame `border` pixels wide along its four edges.
