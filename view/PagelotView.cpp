@@ -25,14 +25,6 @@ CPagelotDoc *CPagelotView::GetDocument() const
     return static_cast<CPagelotDoc *>(CScrollView::GetDocument());
 }
 
-void CPagelotView::OnInitialUpdate()
-{
-    CScrollView::OnInitialUpdate();
-    UpdateScrollSizes();
-    ScrollToShownPage();
-    emit documentUpdated();
-}
-
 void CPagelotView::OnUpdate(CView *, LPARAM lHint, CObject *)
 {
     if (lHint == 0) {

@@ -22,7 +22,6 @@ public:
 
     CPagelotDoc *GetDocument() const;
 
-    void OnInitialUpdate() override;
     // Hint 0 (every document change) rescrolls and repaints; other hints are ignored.
     void OnUpdate(CView *pSender, LPARAM lHint, CObject *pHint) override;
     void OnDraw(CDC *pDC) override;
