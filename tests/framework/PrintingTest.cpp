@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -228,8 +229,8 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
               (std::vector<std::string>{"begin", "prepare 1", "print 1 at 600 dpi preview",
                                         "prepare 2", "print 2 at 600 dpi preview"}));
     // Past the last page and before the first, nothing happens.
-    EXPECT_EQ(labels,
-              (QStringList{"Pages 1-2", "Pages 2-3", "Pages 2-3", "Pages 1-2", "Pages 1-2"}));
+    EXPECT_EQ(labels, (QStringList{"Sheets 1-2 of 3", "Sheets 2-3 of 3", "Sheets 2-3 of 3",
+                                   "Sheets 1-2 of 3", "Sheets 1-2 of 3"}));
     const std::vector<std::string> expected = {"begin",
                                                "prepare 1",
                                                "print 1 at 600 dpi preview",
@@ -264,20 +265,30 @@ TEST(Printing, PreviewToolbarFollowsTheSheetsShown)
         dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
         EXPECT_NE(dialogButton(dialog, QStringLiteral("One Page")), nullptr);
         next->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Pages 2-3"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheets 2-3 of 3"));
         EXPECT_FALSE(next->isEnabled());
         EXPECT_TRUE(prev->isEnabled());
         dialogButton(dialog, QStringLiteral("One Page"))->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 2"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 2 of 3"));
         EXPECT_TRUE(next->isEnabled());
         // The last page has no second sheet beside it.
         next->trigger();
         dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 3"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 3 of 3"));
         EXPECT_FALSE(dialog.GrabSheet(0).isNull());
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());
         EXPECT_FALSE(next->isEnabled());
         dialogButton(dialog, QStringLiteral("One Page"))->trigger();
+
+        // Home and End go to the first and the last sheet.
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_Home);
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 1 of 3"));
+        EXPECT_FALSE(prev->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_End);
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 3 of 3"));
+        EXPECT_FALSE(next->isEnabled());
 
         const int whole = dialog.GrabSheet(0).width();
         zoomIn->trigger();

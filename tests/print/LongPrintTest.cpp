@@ -130,7 +130,7 @@ TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
     });
     m_view.OnFilePrintPreview();
     EXPECT_EQ(previewedFirst, 1);
-    EXPECT_EQ(lastShown, QStringLiteral("Page 500"));
+    EXPECT_EQ(lastShown, QStringLiteral("Sheet 500 of 500"));
     EXPECT_EQ(m_view.m_nPrinted - redrawn, 500);
     EXPECT_GE(redrawn, 10 - CPrintPreviewDlg::MAX_HELD);
     // The last sheet shows its page's frame, a fifth of an inch wide, in the top left
