@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -116,6 +118,12 @@ void acceptDialog(const std::string &pdf, UINT from = 0, UINT to = 0)
 
 QString pageLabel(CPrintPreviewDlg &dialog) { return dialog.findChild<QLabel *>()->text(); }
 
+// The names of the files in the folder, sorted.
+QStringList filesIn(const TempDir &dir)
+{
+    return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files);
+}
+
 } // namespace
 
 TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
@@ -131,6 +139,7 @@ TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
         "begin", "prepare 1", "print 1 at 600 dpi", "prepare 2", "print 2 at 600 dpi", "end"};
     EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 2);
+    EXPECT_EQ(filesIn(dir), QStringList{"out.pdf"});
 
     // At 10 dpi the second sheet's square covers 20..30 across and 10..20 down.
     const QImage sheet = renderPage(pdf, 2, dir);
@@ -372,8 +381,9 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
 }
 
 // What Cancel in the progress box and a request to quit (which closes the box) do: the job ends
-// after the sheet being printed, and the PDF holds the sheets done.
-TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
+// after the sheet being printed as if it had never started. It leaves no file, and a file of
+// the name chosen from before stays as it was.
+TEST(Printing, ProgressBoxAbortsTheJobAfterTheCurrentSheet)
 {
     struct Row
     {
@@ -391,7 +401,7 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
         SCOPED_TRACE(row.how);
         HookReset reset;
         TempDir dir;
-        const std::string pdf = dir.file("cancelled.pdf");
+        const std::string pdf = dir.write("cancelled.pdf", "earlier job");
         acceptDialog(pdf);
         struct StopAtThree : RecordingView
         {
@@ -415,7 +425,10 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
         EXPECT_EQ(view.calls.size(), 2 + 3 * 2u);
         EXPECT_EQ(view.calls.back(), "end");
         EXPECT_EQ(view.texts, (QStringList{"long.tif", "Page 3 of 500"}));
-        EXPECT_EQ(pdfPageCount(pdf), 3);
+        EXPECT_EQ(filesIn(dir), QStringList{"cancelled.pdf"});
+        QFile earlier(QString::fromStdString(pdf));
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), QByteArray("earlier job"));
     }
 }
 
