@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -26,14 +27,19 @@ void onTerminate(int)
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
 }
 
+// The printing box is not modal, but holds a loop of its own all the same.
+void cancelPrinting()
+{
+    if (QDialog *pPrinting = GetPrintProgressBox())
+        pPrinting->close();
+}
+
 void endSession()
 {
     g_endRequested = true;
     for (int i = 0; i < 16 && QApplication::activeModalWidget(); ++i)
         QApplication::activeModalWidget()->close();
-    // The printing box is not modal, but holds a loop of its own all the same.
-    if (QDialog *pPrinting = GetPrintProgressBox())
-        pPrinting->close();
+    cancelPrinting();
     if (!g_mainLoopRunning || QThread::currentThread()->loopLevel() > 1) {
         QTimer::singleShot(10, qApp, endSession);
         return;
@@ -56,6 +62,9 @@ void InstallSessionEndSignals()
         [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
         endSession();
     });
+    // The session manager may still cancel the logout: only the print job ends here.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                     [](QSessionManager &) { cancelPrinting(); });
     struct sigaction action = {};
     action.sa_handler = onTerminate;
     sigemptyset(&action.sa_mask);

@@ -2,8 +2,10 @@
 
 // SIGTERM and SIGINT end the session as the close box does, so the bar layout and
 // settings are saved. A modal box (an error, a file dialog) and the printing box are
-// closed first, which also ends a print job after its current sheet; the main
-// window closes once the code that opened the box has returned to the main loop.
+// closed first, which cancels a print job after its current sheet without asking; the
+// main window closes once the code that opened the box has returned to the main loop.
+// The desktop's logout cancels a print job the same way when it asks the program to
+// save its work.
 
 // Installs the handlers; needs the application object. Once per process.
 void InstallSessionEndSignals();

@@ -7,6 +7,8 @@
 #define AFX_IDS_APP_TITLE 57344
 #define AFX_IDS_IDLEMESSAGE 57345
 #define AFX_IDS_UNTITLED 61443
+// Asked when the window printed from is closed during a job; this id is our own.
+#define AFX_IDP_STOP_PRINTING_TO_QUIT 61700
 
 #define ID_FILE_NEW 57600
 #define ID_FILE_OPEN 57601

@@ -25,14 +25,8 @@ int showMessageBox(const CString &text, const CString &caption, UINT nType)
         buttons = QMessageBox::Yes | QMessageBox::No;
     QMessageBox box(icon < std::size(icons) ? icons[icon] : QMessageBox::NoIcon, caption, text,
                     buttons, AfxGetMainWnd());
-    // QMessageBox sizes itself to its text, but the title bar also holds the window's icon
-    // and buttons, and window managers draw titles larger and bold.
-    constexpr int TITLE_BAR_ROOM = 160;
-    QFont titleFont = box.font();
-    titleFont.setBold(true);
-    if (titleFont.pointSizeF() > 0)
-        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
-    const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + TITLE_BAR_ROOM;
+    // QMessageBox sizes itself to its text alone.
+    const int width = GetCaptionWidth(box.font(), caption);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
@@ -49,6 +43,17 @@ int showMessageBox(const CString &text, const CString &caption, UINT nType)
 }
 
 } // namespace
+
+int GetCaptionWidth(const QFont &font, const CString &caption)
+{
+    // Window managers draw titles larger and bold.
+    constexpr int TITLE_BAR_ROOM = 160;
+    QFont titleFont = font;
+    titleFont.setBold(true);
+    if (titleFont.pointSizeF() > 0)
+        titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    return QFontMetrics(titleFont).horizontalAdvance(caption) + TITLE_BAR_ROOM;
+}
 
 int AfxMessageBox(const CString &text, UINT nType, UINT)
 {

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QFont;
+
 // Buttons
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;
@@ -28,6 +30,10 @@ constexpr int IDNO = 7;
 // question boxes show the question icon and others the warning icon, as the framework
 // this stands in for does. Returns the button chosen (IDOK, ...).
 int AfxMessageBox(const CString &text, UINT nType = MB_OK, UINT nIDHelp = 0);
+
+// The width a window of `font` needs for window managers to show the whole of `caption`
+// in its title bar, which also holds the window's icon and buttons.
+int GetCaptionWidth(const QFont &font, const CString &caption);
 
 // Replaces the modal box: receives the text, the caption and nType with its icon filled
 // in, and returns the button. An empty hook restores the real box. Returns the previous hook.

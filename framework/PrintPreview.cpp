@@ -4,6 +4,7 @@
 #include "framework/Printing.h"
 #include "framework/View.h"
 
+#include <QAction>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
@@ -80,6 +81,20 @@ CPrintPreviewDlg::CPrintPreviewDlg(QPrinter &printer, CView &view, CPrintInfo &i
     // Shortcuts rather than key events: the scroll area would take Page Down itself.
     m_pNext->setShortcut(QKeySequence(Qt::Key_PageDown));
     m_pPrev->setShortcut(QKeySequence(Qt::Key_PageUp));
+    const struct
+    {
+        const char *text;
+        Qt::Key key;
+        UINT (CPrintInfo::*page)() const;
+    } ends[] = {{"First Sheet", Qt::Key_Home, &CPrintInfo::GetMinPage},
+                {"Last Sheet", Qt::Key_End, &CPrintInfo::GetMaxPage}};
+    for (const auto &end : ends) {
+        auto *action = new QAction(QString::fromLatin1(end.text), this);
+        action->setShortcut(QKeySequence(end.key));
+        connect(action, &QAction::triggered, this,
+                [this, page = end.page] { ShowPage((m_info.*page)()); });
+        addAction(action);
+    }
     m_pPageLabel = new QLabel(this);
     bar->addWidget(m_pPageLabel);
     layout->addWidget(bar);
@@ -221,8 +236,12 @@ void CPrintPreviewDlg::UpdateSheets()
     m_pTwo->setText(m_bTwoPages ? QStringLiteral("One Page") : QStringLiteral("Two Page"));
     m_pZoomIn->setEnabled(m_nZoom < MAX_ZOOM);
     m_pZoomOut->setEnabled(m_nZoom > 0);
-    if (shown == 2)
-        m_pPageLabel->setText(QStringLiteral("Pages %1-%2").arg(m_nPage).arg(m_nPage + 1));
+    const UINT count = m_info.GetMaxPage() - m_info.GetMinPage() + 1;
+    if (shown == 0)
+        m_pPageLabel->clear();
+    else if (shown == 2)
+        m_pPageLabel->setText(
+            QStringLiteral("Sheets %1-%2 of %3").arg(m_nPage).arg(m_nPage + 1).arg(count));
     else
-        m_pPageLabel->setText(QStringLiteral("Page %1").arg(m_nPage));
+        m_pPageLabel->setText(QStringLiteral("Sheet %1 of %2").arg(m_nPage).arg(count));
 }

@@ -1,22 +1,30 @@
 #include "framework/Printing.h"
 
+#include "framework/AfxRes.h"
 #include "framework/Dc.h"
 #include "framework/Document.h"
+#include "framework/MessageBox.h"
 #include "framework/PrintPreview.h"
+#include "framework/ResourceModule.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScopedValueRollback>
+#include <QSpacerItem>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -25,17 +33,23 @@ PrintPreviewHook g_printPreviewHook;
 QDialog *g_pProgressBox = nullptr;
 
 // The small box shown while a job prints: the document's name, "Page N of M" and
-// Cancel. Closing it in any way (Cancel, Escape, its close box, a request to quit)
-// cancels the job. It is not modal: a modal box would swallow the close box of the
-// window printed from, its owner. The owner takes no input while the box is up
-// instead, and asking it to close cancels the job as well.
+// Cancel. It prints one sheet per pass of its own event loop, so it repaints, and
+// Cancel or a request to quit takes effect before the next sheet starts. Closing it
+// in any way (Cancel, Escape, its close box, a request to quit) cancels the job. It
+// is not modal: a modal box would swallow the close box of the window printed from,
+// its owner. The owner takes no input while the box is up instead, and asking it to
+// close asks whether to stop the job.
 class CPrintProgressDlg : public QDialog
 {
 public:
-    CPrintProgressDlg(const CString &docName, UINT sheets, QWidget &owner)
+    enum class Step { Printed, Complete, Stopped };
+    // printNextSheet prints the next sheet, or says the job is complete or must stop.
+    CPrintProgressDlg(const CString &docName, UINT sheets, QWidget &owner,
+                      std::function<Step(CPrintProgressDlg &)> printNextSheet)
         : QDialog(&owner)
         , m_owner(owner)
         , m_nSheets(sheets)
+        , m_printNextSheet(std::move(printNextSheet))
     {
         setWindowTitle(QStringLiteral("Printing"));
         auto *layout = new QVBoxLayout(this);
@@ -47,8 +61,21 @@ public:
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         layout->addWidget(buttons);
+        // The box would be as narrow as its labels and its caption cut short.
+        layout->addItem(new QSpacerItem(GetCaptionWidth(font(), windowTitle()), 0,
+                                        QSizePolicy::Minimum, QSizePolicy::Fixed));
         layout->setSizeConstraint(QLayout::SetFixedSize);
         SetSheet(1);
+        m_nextSheet.setSingleShot(true);
+        connect(&m_nextSheet, &QTimer::timeout, this, [this] {
+            const Step step = m_printNextSheet(*this);
+            if (step == Step::Complete)
+                accept();
+            else if (step == Step::Stopped)
+                reject();
+            else if (!m_bEnded)
+                m_nextSheet.start();
+        });
     }
 
     void SetSheet(UINT n)
@@ -56,49 +83,126 @@ public:
         m_pPage->setText(QStringLiteral("Page %1 of %2").arg(n).arg(m_nSheets));
     }
 
-    // Shows the box over its owner and runs events until the box is closed.
+    // Shows the box over its owner and prints until the job is complete (accepted),
+    // stops or is cancelled (rejected).
     void Run()
     {
-        // Disabling the owner blocks its mouse, keys and shortcuts, but not its close
-        // box. The box, a window of its own, is enabled again inside it.
-        const bool ownerEnabled = m_owner.isEnabled();
         // Disabled, the owner gives up its keyboard focus; it takes it back afterwards.
         const QPointer<QWidget> focus = m_owner.focusWidget();
+        const bool ownerEnabled = m_owner.isEnabled();
         m_owner.installEventFilter(this);
-        m_owner.setEnabled(false);
-        setEnabled(true);
+        BlockOwner(true);
         const QScopedValueRollback<QDialog *> running(g_pProgressBox, this);
         QEventLoop loop;
         connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
         show();
         activateWindow();
+        m_nextSheet.start();
         loop.exec();
+        // The loop may also end without the box, when the application quits.
+        m_bEnded = true;
+        m_nextSheet.stop();
         m_owner.removeEventFilter(this);
         m_owner.setEnabled(ownerEnabled);
         if (focus)
             focus->setFocus();
     }
 
-    // Whether the owner was asked to close while the box was up; it is left open for
-    // the job to close once it has ended.
+    // No sheet starts once the job has ended: OnEndPrinting may run an event loop.
+    void done(int result) override
+    {
+        m_bEnded = true;
+        m_nextSheet.stop();
+        QDialog::done(result);
+    }
+
+    // Whether the owner was asked to close and the user chose to stop the job; it is
+    // left open for the job to close once it has ended.
     bool m_bOwnerCloseRequested = false;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Close && watched == &m_owner && isVisible()) {
-            m_bOwnerCloseRequested = true;
             event->ignore();
-            reject();
+            if (AskToStop()) {
+                m_bOwnerCloseRequested = true;
+                if (!m_bEnded)
+                    reject();
+            }
             return true;
         }
         return QDialog::eventFilter(watched, event);
     }
 
 private:
+    // Disabling the owner blocks its mouse, keys and shortcuts, but not its close box.
+    // The box, a window of its own, is enabled again inside it.
+    void BlockOwner(bool bBlock)
+    {
+        m_owner.setEnabled(!bBlock);
+        setEnabled(true);
+    }
+
+    // The job waits for the answer. The question's box belongs to the main window,
+    // which takes input again meanwhile: the box, modal, keeps it from the rest.
+    bool AskToStop()
+    {
+        m_nextSheet.stop();
+        BlockOwner(false);
+        const bool stop =
+            AfxMessageBox(AfxLoadString(AFX_IDP_STOP_PRINTING_TO_QUIT), MB_YESNO | MB_ICONQUESTION)
+            == IDYES;
+        BlockOwner(true);
+        if (!m_bEnded) {
+            // The keys go to Cancel again, not to the owner that takes none.
+            activateWindow();
+            m_nextSheet.start();
+        }
+        return stop;
+    }
+
     QWidget &m_owner;
     QLabel *m_pPage = nullptr;
     UINT m_nSheets;
+    std::function<Step(CPrintProgressDlg &)> m_printNextSheet;
+    QTimer m_nextSheet;
+    bool m_bEnded = false;
+};
+
+// A job to a file writes it under a name that says it is unfinished, and gives it
+// the name chosen only once the job is complete: a cancelled or failed job, or one
+// cut short by a crash, leaves nothing that looks like the whole job, and a file of
+// that name from before stays as it was.
+class CPrintFile
+{
+public:
+    explicit CPrintFile(QPrinter &printer)
+        : m_printer(printer)
+        , m_strName(printer.outputFileName())
+    {
+        if (!m_strName.isEmpty())
+            m_printer.setOutputFileName(m_strName + QStringLiteral(".part"));
+    }
+    ~CPrintFile()
+    {
+        if (m_strName.isEmpty())
+            return;
+        const QString part = m_printer.outputFileName();
+        m_printer.setOutputFileName(m_strName);
+        if (m_bKeep)
+            std::rename(QFile::encodeName(part).constData(),
+                        QFile::encodeName(m_strName).constData());
+        else
+            QFile::remove(part);
+    }
+    // Called once the printer has written the whole job.
+    void Keep() { m_bKeep = true; }
+
+private:
+    QPrinter &m_printer;
+    const QString m_strName;
+    bool m_bKeep = false;
 };
 
 } // namespace
@@ -163,36 +267,40 @@ void CView::OnFilePrint()
     if (first > last)
         return;
     QPrinter &printer = *AfxGetPrinter();
+    CPrintFile file(printer);
     QPainter painter;
     if (!painter.begin(&printer))
         return;
     CDC dc(painter);
     dc.m_bPrinting = TRUE;
     OnBeginPrinting(&dc, &info);
-    // One sheet per pass of the box's own event loop: the box repaints, and Cancel, a
-    // request to quit or the close of the window printed from takes effect before the
-    // next sheet starts.
-    CPrintProgressDlg box(info.m_strDocName, last - first + 1, *window());
     UINT page = first;
-    QTimer nextSheet;
-    nextSheet.setSingleShot(true);
-    QObject::connect(&nextSheet, &QTimer::timeout, &box, [&] {
-        if (page > last || !info.m_bContinuePrinting || (page != first && !printer.newPage())) {
-            box.accept();
-            return;
-        }
-        box.SetSheet(page - first + 1);
-        PrintSheet(&dc, &info, page);
-        ++page;
-        nextSheet.start();
-    });
-    nextSheet.start();
+    using Step = CPrintProgressDlg::Step;
+    CPrintProgressDlg box(info.m_strDocName, last - first + 1, *window(),
+                          [&](CPrintProgressDlg &progress) {
+                              if (info.m_bAbortJob)
+                                  return Step::Stopped;
+                              if (page > last || !info.m_bContinuePrinting)
+                                  return Step::Complete;
+                              if (page != first && !printer.newPage())
+                                  return Step::Stopped;
+                              progress.SetSheet(page - first + 1);
+                              PrintSheet(&dc, &info, page);
+                              ++page;
+                              return Step::Printed;
+                          });
     box.Run();
-    // OnEndPrinting may run a message box's event loop: no sheet may start in it.
-    nextSheet.stop();
+    if (box.result() != QDialog::Accepted)
+        info.m_bAbortJob = TRUE;
     OnEndPrinting(&dc, &info);
-    // A cancelled job still ends the document properly: a PDF keeps the sheets done.
-    painter.end();
+    if (!info.m_bAbortJob) {
+        painter.end();
+        file.Keep();
+    } else if (!printer.abort()) {
+        // Qt's PDF and CUPS printers cannot abort: CUPS is handed the sheets done when
+        // the job ends. A file is removed all the same.
+        painter.end();
+    }
     // The window printed from closes as it was asked to, once this command has returned.
     if (QWidget *owner = window(); box.m_bOwnerCloseRequested)
         QTimer::singleShot(0, owner, [owner] {

@@ -35,6 +35,9 @@ public:
     BOOL m_bPreview = FALSE;
     // Cleared by OnPrepareDC or OnPrint to end the job after the current page.
     BOOL m_bContinuePrinting = TRUE;
+    // Set by the job's overrides (or by Cancel) to end it after the current page as a
+    // job that never happened: the printer aborts it and a file being written is removed.
+    BOOL m_bAbortJob = FALSE;
     // The document printed, named in the progress box and as the job's name (the title
     // of a PDF), from which the dialog proposes a file name.
     CString m_strDocName;

@@ -57,9 +57,10 @@ public:
 
     // The print commands. OnFilePrint prints the pages chosen in the dialog, a sheet each,
     // with GetDeviceCaps(LOGPIXELSX) the printer's resolution. A "Printing" box shows the
-    // progress while the window printed from takes no input; Cancel, closing the box or a
-    // request to close that window ends the job after the current sheet, keeping the
-    // sheets done, and the window then closes once the command has returned.
+    // progress while the window printed from takes no input. Cancel, closing the box or
+    // m_bAbortJob aborts the job after the current sheet and leaves no file. A request to
+    // close that window asks first; stopped that way, the window then closes once the
+    // command has returned.
     // OnFilePrintPreview shows every page; its Print button closes it and prints.
     void OnFilePrint();
     void OnFilePrintPreview();

@@ -49,6 +49,7 @@ constexpr StringResource STRING_TABLE[] = {
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle Toolbar"},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle Status Bar"},
     {AFX_IDS_UNTITLED, "Untitled"},
+    {AFX_IDP_STOP_PRINTING_TO_QUIT, "A print job is running. Stop it and quit?"},
 };
 
 constexpr bool isSorted()

@@ -41,7 +41,8 @@ public:
     // resolution, whatever the screen's zoom, turn or smoothing; reduced only when it
     // would not fit the printable area. Pages that cannot be read print blank and are
     // named in one message when the job (not a preview) ends; a long job whose first
-    // sheets all come out blank asks before it goes on.
+    // sheets all come out blank asks before it goes on, and a job of nothing but blank
+    // sheets is aborted, leaving no file.
     BOOL OnPreparePrinting(CPrintInfo *pInfo) override;
     void OnBeginPrinting(CDC *pDC, CPrintInfo *pInfo) override;
     void OnPrint(CDC *pDC, CPrintInfo *pInfo) override;
@@ -99,4 +100,5 @@ protected:
     int m_nWheelTurn = 0;
     int m_nWheelZoom = 0;
     std::vector<PrintFailure> m_printFailures;
+    UINT m_nSheetsPrinted = 0;
 };

@@ -101,12 +101,21 @@ BOOL CPagelotView::OnPreparePrinting(CPrintInfo *pInfo)
     return DoPreparePrinting(pInfo);
 }
 
-void CPagelotView::OnBeginPrinting(CDC *, CPrintInfo *) { m_printFailures.clear(); }
+void CPagelotView::OnBeginPrinting(CDC *, CPrintInfo *)
+{
+    m_printFailures.clear();
+    m_nSheetsPrinted = 0;
+}
 
 void CPagelotView::OnEndPrinting(CDC *, CPrintInfo *pInfo)
 {
     // The preview repaints its sheets at will; only a job on paper reports.
-    if (m_printFailures.empty() || (pInfo && pInfo->m_bPreview))
+    if (!pInfo || pInfo->m_bPreview)
+        return;
+    // Blank paper, or a file of blank sheets, is no print of the fax.
+    if (m_nSheetsPrinted == 0)
+        pInfo->m_bAbortJob = TRUE;
+    if (m_printFailures.empty())
         return;
     CPagelotDoc *pDoc = GetDocument();
     const CString file = pDoc ? QFileInfo(pDoc->GetPath()).fileName() : CString();
@@ -154,7 +163,7 @@ void CPagelotView::AskAfterBlankStart(CPrintInfo *pInfo)
                              .arg(ImagingErrorText(m_printFailures.front().code))
                              .arg(last - pInfo->m_nCurPage);
     if (AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        pInfo->m_bContinuePrinting = FALSE;
+        pInfo->m_bAbortJob = TRUE;
 }
 
 // A page that cannot be read or drawn leaves its sheet blank; the loop goes on with the
@@ -187,6 +196,8 @@ void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
     pDC->SetMapMode(MM_ANISOTROPIC);
     pDC->SetWindowExt(mapping.window);
     pDC->SetViewportExt(mapping.viewport);
-    if (pDC->GetDeviceCaps(RASTERCAPS) & RC_STRETCHDIB)
+    if (pDC->GetDeviceCaps(RASTERCAPS) & RC_STRETCHDIB) {
         page.Draw(pDC);
+        ++m_nSheetsPrinted;
+    }
 }

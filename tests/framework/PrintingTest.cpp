@@ -10,11 +10,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -115,6 +118,12 @@ void acceptDialog(const std::string &pdf, UINT from = 0, UINT to = 0)
 
 QString pageLabel(CPrintPreviewDlg &dialog) { return dialog.findChild<QLabel *>()->text(); }
 
+// The names of the files in the folder, sorted.
+QStringList filesIn(const TempDir &dir)
+{
+    return QDir(QString::fromStdString(dir.path())).entryList(QDir::Files);
+}
+
 } // namespace
 
 TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
@@ -130,6 +139,7 @@ TEST(Printing, TwoPagesMakeTwoSheetsOfAPdf)
         "begin", "prepare 1", "print 1 at 600 dpi", "prepare 2", "print 2 at 600 dpi", "end"};
     EXPECT_EQ(view.calls, expected);
     EXPECT_EQ(pdfPageCount(pdf), 2);
+    EXPECT_EQ(filesIn(dir), QStringList{"out.pdf"});
 
     // At 10 dpi the second sheet's square covers 20..30 across and 10..20 down.
     const QImage sheet = renderPage(pdf, 2, dir);
@@ -228,8 +238,8 @@ TEST(Printing, PreviewDrawsEachSheetWhenShown)
               (std::vector<std::string>{"begin", "prepare 1", "print 1 at 600 dpi preview",
                                         "prepare 2", "print 2 at 600 dpi preview"}));
     // Past the last page and before the first, nothing happens.
-    EXPECT_EQ(labels,
-              (QStringList{"Pages 1-2", "Pages 2-3", "Pages 2-3", "Pages 1-2", "Pages 1-2"}));
+    EXPECT_EQ(labels, (QStringList{"Sheets 1-2 of 3", "Sheets 2-3 of 3", "Sheets 2-3 of 3",
+                                   "Sheets 1-2 of 3", "Sheets 1-2 of 3"}));
     const std::vector<std::string> expected = {"begin",
                                                "prepare 1",
                                                "print 1 at 600 dpi preview",
@@ -264,20 +274,30 @@ TEST(Printing, PreviewToolbarFollowsTheSheetsShown)
         dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
         EXPECT_NE(dialogButton(dialog, QStringLiteral("One Page")), nullptr);
         next->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Pages 2-3"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheets 2-3 of 3"));
         EXPECT_FALSE(next->isEnabled());
         EXPECT_TRUE(prev->isEnabled());
         dialogButton(dialog, QStringLiteral("One Page"))->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 2"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 2 of 3"));
         EXPECT_TRUE(next->isEnabled());
         // The last page has no second sheet beside it.
         next->trigger();
         dialogButton(dialog, QStringLiteral("Two Page"))->trigger();
-        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Page 3"));
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 3 of 3"));
         EXPECT_FALSE(dialog.GrabSheet(0).isNull());
         EXPECT_TRUE(dialog.GrabSheet(1).isNull());
         EXPECT_FALSE(next->isEnabled());
         dialogButton(dialog, QStringLiteral("One Page"))->trigger();
+
+        // Home and End go to the first and the last sheet.
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_Home);
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 1 of 3"));
+        EXPECT_FALSE(prev->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_End);
+        EXPECT_EQ(pageLabel(dialog), QStringLiteral("Sheet 3 of 3"));
+        EXPECT_FALSE(next->isEnabled());
 
         const int whole = dialog.GrabSheet(0).width();
         zoomIn->trigger();
@@ -361,8 +381,9 @@ TEST(Printing, PreviewPrintButtonPrintsTheChosenRange)
 }
 
 // What Cancel in the progress box and a request to quit (which closes the box) do: the job ends
-// after the sheet being printed, and the PDF holds the sheets done.
-TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
+// after the sheet being printed as if it had never started. It leaves no file, and a file of
+// the name chosen from before stays as it was.
+TEST(Printing, ProgressBoxAbortsTheJobAfterTheCurrentSheet)
 {
     struct Row
     {
@@ -380,7 +401,7 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
         SCOPED_TRACE(row.how);
         HookReset reset;
         TempDir dir;
-        const std::string pdf = dir.file("cancelled.pdf");
+        const std::string pdf = dir.write("cancelled.pdf", "earlier job");
         acceptDialog(pdf);
         struct StopAtThree : RecordingView
         {
@@ -404,7 +425,10 @@ TEST(Printing, ProgressBoxStopsTheJobAfterTheCurrentSheet)
         EXPECT_EQ(view.calls.size(), 2 + 3 * 2u);
         EXPECT_EQ(view.calls.back(), "end");
         EXPECT_EQ(view.texts, (QStringList{"long.tif", "Page 3 of 500"}));
-        EXPECT_EQ(pdfPageCount(pdf), 3);
+        EXPECT_EQ(filesIn(dir), QStringList{"cancelled.pdf"});
+        QFile earlier(QString::fromStdString(pdf));
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), QByteArray("earlier job"));
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -98,6 +99,14 @@ protected:
         m_view.OnFilePrint();
         return pdf;
     }
+    // The files left in the folder of the fax, beside it.
+    QStringList FilesBesideTheFax() const
+    {
+        QStringList files = QDir(QString::fromStdString(m_dir.path())).entryList(QDir::Files);
+        files.removeAll(QStringLiteral("long.tif"));
+        files.removeAll(QStringLiteral("settings.ini"));
+        return files;
+    }
     HookedPrintView m_view;
 };
 
@@ -130,7 +139,7 @@ TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
     });
     m_view.OnFilePrintPreview();
     EXPECT_EQ(previewedFirst, 1);
-    EXPECT_EQ(lastShown, QStringLiteral("Page 500"));
+    EXPECT_EQ(lastShown, QStringLiteral("Sheet 500 of 500"));
     EXPECT_EQ(m_view.m_nPrinted - redrawn, 500);
     EXPECT_GE(redrawn, 10 - CPrintPreviewDlg::MAX_HELD);
     // The last sheet shows its page's frame, a fifth of an inch wide, in the top left
@@ -141,9 +150,9 @@ TEST_F(LongPrintTest, PreviewOfFiveHundredPagesHoldsOnlyAFewSheets)
     EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dir.file("unused.pdf"))));
 }
 
-// Cancel in the "Printing" box ends the job after the sheet being printed; the PDF
-// is complete with the sheets done.
-TEST_F(LongPrintTest, CancelAfterThirdSheetOfFiveHundredLeavesThree)
+// Cancel in the "Printing" box ends the job after the sheet being printed, and three
+// sheets of five hundred are no print of the fax: no file is left.
+TEST_F(LongPrintTest, CancelAfterThirdSheetOfFiveHundredLeavesNoFile)
 {
     StartLong(500);
     QString boxTitle;
@@ -155,14 +164,15 @@ TEST_F(LongPrintTest, CancelAfterThirdSheetOfFiveHundredLeavesThree)
         boxTitle = box->windowTitle();
         box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
     };
-    const std::string pdf = PrintAll();
+    PrintAll();
     EXPECT_EQ(boxTitle, QStringLiteral("Printing"));
     EXPECT_EQ(m_view.m_nPrinted, 3);
-    EXPECT_EQ(sheetCount(pdf), 3);
+    EXPECT_EQ(FilesBesideTheFax(), QStringList());
+    EXPECT_TRUE(m_messages.empty());
 }
 
-// SIGTERM during a job ends it at the next sheet, then closes the main window as
-// the close box does.
+// SIGTERM during a job aborts it at the next sheet without asking, leaving no file,
+// then closes the main window as the close box does.
 TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
 {
     StartLong(500);
@@ -173,10 +183,11 @@ TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
         if (info.m_nCurPage == 3)
             std::raise(SIGTERM);
     };
-    const std::string pdf = PrintAll();
+    PrintAll();
     EXPECT_GE(m_view.m_nPrinted, 3);
     EXPECT_LE(m_view.m_nPrinted, 4);
-    EXPECT_EQ(sheetCount(pdf), m_view.m_nPrinted);
+    EXPECT_EQ(FilesBesideTheFax(), QStringList());
+    EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(IsSessionEndRequested());
     QDeadlineTimer patience(10000);
     while (Frame()->isVisible() && !patience.hasExpired())
@@ -186,38 +197,72 @@ TEST_F(LongPrintTest, TerminationSignalEndsTheJobAndTheSession)
 }
 
 // The window manager's close of the main window during a job, which a modal box would
-// swallow: the main window takes no input while the box is up, yet its close ends the job
-// at the next sheet and then closes it as Exit does, bar layout saved.
-TEST_F(LongPrintTest, ClosingTheMainWindowEndsTheJobAndTheSession)
+// swallow: the main window takes no input while the box is up, yet its close asks
+// whether to stop the job, and the job waits for the answer.
+class QuitDuringJobTest : public LongPrintTest
 {
-    StartLong(500);
-    Frame()->show();
-    bool blocked = true;
-    bool frameTakesInput = true;
-    bool boxTakesInput = false;
-    m_view.m_afterPage = [&](const CPrintInfo &info) {
-        if (info.m_nCurPage != 3)
-            return;
-        blocked = QApplication::activeModalWidget() != nullptr;
-        frameTakesInput = Frame()->isEnabled();
-        boxTakesInput = GetPrintProgressBox() && GetPrintProgressBox()->isEnabled();
-        QCoreApplication::postEvent(Frame(), new QCloseEvent);
-    };
-    const std::string pdf = PrintAll();
-    EXPECT_FALSE(blocked);
-    EXPECT_FALSE(frameTakesInput);
-    EXPECT_TRUE(boxTakesInput);
-    EXPECT_GE(m_view.m_nPrinted, 3);
-    EXPECT_LE(m_view.m_nPrinted, 4);
-    EXPECT_EQ(sheetCount(pdf), m_view.m_nPrinted);
-    // Closed from the event loop, once the command that printed has returned.
-    EXPECT_TRUE(Frame()->isVisible());
-    QDeadlineTimer patience(10000);
-    while (Frame()->isVisible() && !patience.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+protected:
+    std::string CloseAtThirdSheetAnswering(int answer)
+    {
+        StartLong(20);
+        Frame()->show();
+        AfxSetMessageBoxHook(
+            [this, answer](const CString &text, const CString &caption, UINT type) {
+                m_messages.push_back(text);
+                EXPECT_EQ(caption, QStringLiteral("Fax Viewer"));
+                EXPECT_EQ(type & MB_TYPEMASK, MB_YESNO);
+                m_nAskedAfter = m_view.m_nPrinted;
+                QCoreApplication::processEvents();
+                m_bJobWaited = m_view.m_nPrinted == m_nAskedAfter;
+                return answer;
+            });
+        m_view.m_afterPage = [this](const CPrintInfo &info) {
+            if (info.m_nCurPage != 3)
+                return;
+            m_bBlocked = QApplication::activeModalWidget() != nullptr;
+            m_bFrameTakesInput = Frame()->isEnabled();
+            m_bBoxTakesInput = GetPrintProgressBox() && GetPrintProgressBox()->isEnabled();
+            QCoreApplication::postEvent(Frame(), new QCloseEvent);
+        };
+        const std::string pdf = PrintAll();
+        EXPECT_FALSE(m_bBlocked);
+        EXPECT_FALSE(m_bFrameTakesInput);
+        EXPECT_TRUE(m_bBoxTakesInput);
+        EXPECT_EQ(m_messages, std::vector<QString>{"A print job is running. Stop it and quit?"});
+        EXPECT_TRUE(m_bJobWaited);
+        EXPECT_GE(m_nAskedAfter, 3);
+        // Closed from the event loop, once the command that printed has returned.
+        EXPECT_TRUE(Frame()->isVisible());
+        QCoreApplication::processEvents();
+        return pdf;
+    }
+    int m_nAskedAfter = 0;
+    bool m_bJobWaited = false;
+    bool m_bBlocked = true;
+    bool m_bFrameTakesInput = true;
+    bool m_bBoxTakesInput = false;
+};
+
+// Yes aborts the job at the next sheet, leaving no file, and closes the window as Exit
+// does, bar layout saved.
+TEST_F(QuitDuringJobTest, YesAbortsTheJobAndCloses)
+{
+    CloseAtThirdSheetAnswering(IDYES);
+    EXPECT_EQ(m_view.m_nPrinted, m_nAskedAfter);
+    EXPECT_EQ(FilesBesideTheFax(), QStringList());
     EXPECT_FALSE(Frame()->isVisible());
     EXPECT_TRUE(
         m_pApp->GetProfileValue(QStringLiteral("BarState"), QStringLiteral("Layout")).isValid());
+}
+
+TEST_F(QuitDuringJobTest, NoLetsTheJobAndTheWindowGoOn)
+{
+    const std::string pdf = CloseAtThirdSheetAnswering(IDNO);
+    EXPECT_EQ(m_view.m_nPrinted, 20);
+    EXPECT_EQ(sheetCount(pdf), 20);
+    EXPECT_EQ(FilesBesideTheFax(), QStringList{"long.pdf"});
+    EXPECT_TRUE(Frame()->isVisible());
+    EXPECT_TRUE(Frame()->isEnabled());
 }
 
 // A job that ends as it should gives the main window its input back, the keys going to
@@ -277,11 +322,11 @@ protected:
     std::vector<UINT> m_questions;
 };
 
-TEST_F(BlankStartTest, NoStopsTheJobAtTheSheetsDone)
+TEST_F(BlankStartTest, NoAbortsTheJobLeavingNoFile)
 {
-    const std::string pdf = PrintAnswering(IDNO);
+    PrintAnswering(IDNO);
     EXPECT_EQ(m_view.m_nPrinted, 5);
-    EXPECT_EQ(sheetCount(pdf), 5);
+    EXPECT_EQ(FilesBesideTheFax(), QStringList());
 }
 
 TEST_F(BlankStartTest, YesPrintsTheRest)
@@ -291,13 +336,15 @@ TEST_F(BlankStartTest, YesPrintsTheRest)
     EXPECT_EQ(sheetCount(pdf), 500);
 }
 
-// A job of up to a hundred sheets goes on without asking, blank or not.
-TEST_F(LongPrintTest, ShortJobOfBlankSheetsIsNotQuestioned)
+// A job of up to a hundred sheets goes on without asking, blank or not. When none of its
+// sheets could be printed (the fax deleted), that is reported and no file is left.
+TEST_F(LongPrintTest, DeletedFaxIsReportedWithoutAQuestionAndLeavesNoFile)
 {
     StartLong(CPagelotView::LONG_JOB_SHEETS);
     ASSERT_TRUE(QFile::remove(Document()->GetPath()));
-    const std::string pdf = PrintAll();
-    EXPECT_EQ(sheetCount(pdf), int(CPagelotView::LONG_JOB_SHEETS));
+    PrintAll();
+    EXPECT_EQ(m_view.m_nPrinted, int(CPagelotView::LONG_JOB_SHEETS));
+    EXPECT_EQ(FilesBesideTheFax(), QStringList());
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_TRUE(m_messages[0].startsWith(QStringLiteral("Pages 1-100 of long.tif")));
 }
