@@ -261,6 +261,53 @@ TEST_F(AppTest, AFloatingToolbarIsRestoredFloatingAtItsPlace)
     EXPECT_EQ(pFrame->GetToolBar().pos(), QPoint(310, 220));
 }
 
+TEST_F(AppTest, WhereWindowsCannotBePlacedAFloatingToolbarIsDockedAndItsPlaceKept)
+{
+    struct PlatformGuard
+    {
+        PlatformGuard() { CFrameWnd::OverrideCanPlaceOwnWindows(0); }
+        ~PlatformGuard() { CFrameWnd::OverrideCanPlaceOwnWindows(-1); }
+    };
+    CMainFrame *pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    CToolBar &bar = pFrame->GetToolBar();
+    bar.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    bar.move(310, 220);
+    bar.show();
+    ASSERT_TRUE(bar.isFloating());
+    Close();
+
+    {
+        // As on Wayland: docked at the top, and a run that leaves it there keeps the
+        // floating record for the next run on X11.
+        PlatformGuard wayland;
+        pFrame = Start();
+        ASSERT_NE(pFrame, nullptr);
+        EXPECT_FALSE(pFrame->GetToolBar().isFloating());
+        EXPECT_EQ(pFrame->toolBarArea(&pFrame->GetToolBar()), Qt::TopToolBarArea);
+        EXPECT_FALSE(pFrame->GetToolBar().isHidden());
+        Close();
+    }
+    pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_TRUE(pFrame->GetToolBar().isFloating());
+    EXPECT_EQ(pFrame->GetToolBar().pos(), QPoint(310, 220));
+    Close();
+
+    {
+        // A bar the user moves there is the user's new layout, and is saved.
+        PlatformGuard wayland;
+        pFrame = Start();
+        ASSERT_NE(pFrame, nullptr);
+        pFrame->addToolBar(Qt::LeftToolBarArea, &pFrame->GetToolBar());
+        Close();
+    }
+    pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_FALSE(pFrame->GetToolBar().isFloating());
+    EXPECT_EQ(pFrame->toolBarArea(&pFrame->GetToolBar()), Qt::LeftToolBarArea);
+}
+
 TEST_F(AppTest, ADamagedBarLayoutLeavesTheDefaults)
 {
     WriteSetting(QStringLiteral("BarState/Layout"), QByteArray("\x00\x01garbage", 9));
