@@ -204,3 +204,10 @@ std::uint32_t CPageBitmap::DoubleRows()
     m_size = doubled;
     return IMG_OK;
 }
+
+std::uint32_t CPageBitmap::ShapeAsShown()
+{
+    if (NeedsRowDoubling())
+        return DoubleRows();
+    return IMG_OK;
+}

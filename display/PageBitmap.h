@@ -40,6 +40,11 @@ public:
     // when it gives none usable).
     std::uint32_t LoadPage(const CString &path, std::int32_t page);
     std::uint32_t ReadPage(DataSource *source, std::int32_t page);
+    // Reads one page black on white whatever its photometric interpretation, as it
+    // prints, into grey levels as LoadPage gives them. Reads that page's directory
+    // alone: the page count is not taken (it stays 0), so a file of many pages costs
+    // no more than one of a single page. Codes as LoadPage.
+    std::uint32_t LoadPageAsPrinted(const CString &path, std::int32_t page);
     // Whether the file has pages past the most a page count holds (65535); false also
     // when it cannot be read.
     static bool HasUncountedPages(const CString &path);
@@ -58,6 +63,10 @@ public:
         return m_resolution.cy < 190
                && 2 * std::int64_t{m_resolution.cx} >= 3 * std::int64_t{m_resolution.cy};
     }
+    // Gives a freshly read page the proportions the viewer shows it with (row doubling
+    // where NeedsRowDoubling), so every program that shows pages shapes them alike.
+    // 0 when the page is left as it is; else codes as DoubleRows.
+    std::uint32_t ShapeAsShown();
     // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
     std::uint32_t Rotate(std::int32_t rotation);
     // Draws the DIB at the origin, ShownSize() logical units large; 5 without a DIB.

@@ -52,6 +52,18 @@ void bitsToGreyLevels(BYTE *pixels, std::size_t count)
     }
 }
 
+// Packed rows, 1 = black and leftmost pixel in the high bit, to one grey byte a pixel.
+void bitsToGreyRows(const BYTE *bits, std::uint32_t width, std::uint32_t height, BYTE *pixels)
+{
+    const std::size_t rowBytes = (std::size_t{width} + 7) / 8;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const BYTE *row = bits + y * rowBytes;
+        BYTE *out = pixels + std::size_t{y} * width;
+        for (std::uint32_t x = 0; x < width; ++x)
+            out[x] = (row[x >> 3] & (0x80u >> (x & 7))) ? 0 : 255;
+    }
+}
+
 void invertBytes(BYTE *bytes, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i)
@@ -155,4 +167,36 @@ std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)
     if (code != IMG_OK)
         traceError(code);
     return code;
+}
+
+std::uint32_t CPageBitmap::LoadPageAsPrinted(const CString &path, std::int32_t page)
+{
+    Free();
+    SourcePtr source = openSource(path);
+    if (!source)
+        return imgGetLastError();
+
+    ReadResolution(source.get(), page);
+    imgSeekSource(source.get(), 0, 0);
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    BYTE *bits = imgReadTiffPage1(source.get(), &width, &height, page);
+    std::uint32_t code = imgGetLastError();
+    source.reset();
+    if (code == IMG_OK && !fitsSize(width, height))
+        code = IMG_ERR_NO_MEMORY;
+    if (code == IMG_OK)
+        code = AllocateBlock(
+            CSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)), GMEM_FIXED);
+    if (code != IMG_OK) {
+        GlobalFree(bits);
+        traceError(code);
+        return code;
+    }
+    {
+        PixelAccess access(*this);
+        bitsToGreyRows(bits, width, height, access.get());
+    }
+    GlobalFree(bits);
+    return IMG_OK;
 }

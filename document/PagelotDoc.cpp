@@ -109,8 +109,7 @@ bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
     // Taken before row doubling, which starts the page afresh.
     if (pPageCount)
         *pPageCount = m_sourcePage.m_nPageCount;
-    if (m_sourcePage.NeedsRowDoubling())
-        m_sourcePage.DoubleRows();
+    m_sourcePage.ShapeAsShown();
     return true;
 }
 

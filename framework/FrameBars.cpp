@@ -12,6 +12,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -20,7 +21,29 @@ namespace {
 const QString kLayoutKey = QStringLiteral("Layout");
 const QString kStatusBarKey = QStringLiteral("StatusBar");
 
+int g_nCanPlaceWindowsOverride = -1;
+
 } // namespace
+
+bool CFrameWnd::CanPlaceOwnWindows()
+{
+    if (g_nCanPlaceWindowsOverride >= 0)
+        return g_nCanPlaceWindowsOverride != 0;
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void CFrameWnd::OverrideCanPlaceOwnWindows(int nCanPlace)
+{
+    g_nCanPlaceWindowsOverride = nCanPlace;
+}
+
+std::vector<CFrameWnd::BarPlace> CFrameWnd::BarPlaces() const
+{
+    std::vector<BarPlace> places;
+    for (QToolBar *pBar : findChildren<QToolBar *>(Qt::FindDirectChildrenOnly))
+        places.push_back({pBar, toolBarArea(pBar), pBar->isFloating(), pBar->isHidden()});
+    return places;
+}
 
 QAction *CFrameWnd::GetCommandAction(UINT nID)
 {
@@ -119,7 +142,10 @@ void CFrameWnd::DockControlBar(CToolBar *pBar)
 void CFrameWnd::SaveBarState(const CString &profileName) const
 {
     if (CWinApp *pApp = AfxGetApp()) {
-        pApp->WriteProfileValue(profileName, kLayoutKey, saveState());
+        // Bars docked only because this platform could not place them floating, and
+        // left so, keep the record they came from: a later run on X11 floats them again.
+        const bool untouched = !m_dockedLayout.isEmpty() && BarPlaces() == m_dockedPlaces;
+        pApp->WriteProfileValue(profileName, kLayoutKey, untouched ? m_dockedLayout : saveState());
         if (auto *pStatusBar = findChild<CStatusBar *>())
             pApp->WriteProfileValue(profileName, kStatusBarKey, !pStatusBar->isHidden());
     }
@@ -131,7 +157,25 @@ void CFrameWnd::LoadBarState(const CString &profileName)
     if (!pApp)
         return;
     // A damaged record is ignored by restoreState, leaving the default layout.
-    restoreState(pApp->GetProfileValue(profileName, kLayoutKey).toByteArray());
+    const QByteArray layout = pApp->GetProfileValue(profileName, kLayoutKey).toByteArray();
+    restoreState(layout);
+    // A Wayland client cannot place its own windows: a floating bar would land wherever
+    // the compositor puts a new window, as often as not over the page. Docked at the
+    // top instead, where a user looks for it.
+    m_dockedLayout.clear();
+    if (!CanPlaceOwnWindows()) {
+        bool docked = false;
+        for (QToolBar *pBar : findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
+            if (pBar->isFloating()) {
+                addToolBar(Qt::TopToolBarArea, pBar);
+                docked = true;
+            }
+        }
+        if (docked) {
+            m_dockedLayout = layout;
+            m_dockedPlaces = BarPlaces();
+        }
+    }
     const QVariant visible = pApp->GetProfileValue(profileName, kStatusBarKey);
     if (auto *pStatusBar = findChild<CStatusBar *>(); pStatusBar && visible.isValid())
         pStatusBar->setVisible(visible.toBool());

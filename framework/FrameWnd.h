@@ -8,6 +8,9 @@
 #include <QPointer>
 
 #include <map>
+#include <vector>
+
+class QToolBar;
 
 class CDocument;
 class CToolBar;
@@ -68,6 +71,10 @@ public:
     // the status bar's visibility) under settings group profileName.
     void SaveBarState(const CString &profileName) const;
     void LoadBarState(const CString &profileName);
+    // Whether a window of this program can be put where it was (not on Wayland); where
+    // not, bars saved floating are restored docked. Tests override it: 0 or 1, -1 resets.
+    static bool CanPlaceOwnWindows();
+    static void OverrideCanPlaceOwnWindows(int nCanPlace);
 
     // The idle update: toolbar buttons and status panes take their command states.
     void OnIdleUpdateCmdUI();
@@ -89,4 +96,19 @@ private:
     std::map<UINT, QAction *> m_commandActions;
     bool m_bInIdleUpdate = false;
     bool m_bFirstExposeSeen = false;
+
+    // Where each toolbar is: side, floating, hidden.
+    struct BarPlace
+    {
+        const QToolBar *pBar;
+        Qt::ToolBarArea area;
+        bool bFloating;
+        bool bHidden;
+        bool operator==(const BarPlace &) const = default;
+    };
+    std::vector<BarPlace> BarPlaces() const;
+    // The saved layout whose floating bars were docked at load, and where the bars were
+    // then; empty when nothing was docked.
+    QByteArray m_dockedLayout;
+    std::vector<BarPlace> m_dockedPlaces;
 };

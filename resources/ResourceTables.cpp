@@ -13,7 +13,8 @@ const MenuItemResource kFileMenu[] = {
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
     {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
     {0, nullptr},
-    {ID_APP_EXIT, "E&xit"},
+    // Ctrl+Q, as the desktops' own programs quit.
+    {ID_APP_EXIT, "E&xit\tCtrl+Q"},
 };
 
 const MenuItemResource kViewMenu[] = {
@@ -23,7 +24,7 @@ const MenuItemResource kViewMenu[] = {
     {0, nullptr},
     {ID_VIEW_ANTIALIAS, "&Anti-Alias"},
     {0, nullptr},
-    {ID_VIEW_THUMBNAILS, "Page &Thumbnails"},
+    {ID_VIEW_THUMBNAILS, "Page T&humbnails\tF9"},
 };
 
 const MenuItemResource kPageMenu[] = {
@@ -71,6 +72,9 @@ const AcceleratorResource kMainAccelerators[] = {
     {Qt::CTRL | Qt::Key_P, ID_FILE_PRINT},
     // Go to a page by its number, as in the common document viewers.
     {Qt::CTRL | Qt::Key_G, ID_PAGE_GOTO},
+    // As in the desktops' own programs: Ctrl+Q quits, F9 shows or hides a side panel.
+    {Qt::CTRL | Qt::Key_Q, ID_APP_EXIT},
+    {QKeyCombination(Qt::Key_F9), ID_VIEW_THUMBNAILS},
     {QKeyCombination(Qt::Key_F1), ID_HELP},
     {Qt::SHIFT | Qt::Key_F1, ID_CONTEXT_HELP},
     // Ctrl+= is Ctrl++ without Shift on most layouts.

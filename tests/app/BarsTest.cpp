@@ -18,6 +18,8 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <set>
+
 namespace {
 
 struct Item
@@ -40,7 +42,7 @@ const std::vector<Menu> kExpectedMenus = {
       {"Print Pre&view", 57609},
       {"P&rint Setup...", 57606},
       {nullptr, 0},
-      {"E&xit", 57665}}},
+      {"E&xit\tCtrl+Q", 57665}}},
     {"&View",
      {{"&Toolbar", 59392},
       {"&Status Bar", 59393},
@@ -48,7 +50,7 @@ const std::vector<Menu> kExpectedMenus = {
       {nullptr, 0},
       {"&Anti-Alias", 32793},
       {nullptr, 0},
-      {"Page &Thumbnails", 32796}}},
+      {"Page T&humbnails\tF9", 32796}}},
     {"&Page",
      {{"&First", 32771},
       {"&Previous", 32772},
@@ -109,6 +111,21 @@ TEST_F(AppTest, MenusHoldTheItemsAccessKeysShortcutsAndIdsInOrder)
                                         QKeySequence(QStringLiteral("Ctrl+="))};
     EXPECT_EQ(Action(ID_ZOOM_IN)->shortcuts(), zoomIn);
     EXPECT_EQ(Action(ID_ZOOM_OUT)->shortcuts(), QList{QKeySequence(QStringLiteral("Ctrl+-"))});
+    EXPECT_EQ(Action(ID_APP_EXIT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(Action(ID_VIEW_THUMBNAILS)->shortcut(), QKeySequence(Qt::Key_F9));
+
+    // Within a menu, each access key picks one item.
+    for (QAction *menu : menus) {
+        std::set<QChar> keys;
+        for (QAction *item : menu->menu()->actions()) {
+            const QString text = item->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            EXPECT_TRUE(keys.insert(text[amp + 1].toLower()).second)
+                << menu->text().toStdString() << ": " << text.toStdString();
+        }
+    }
 }
 
 TEST_F(AppTest, ZoomModesMarkedInTheMenuShareOneExclusiveGroupAndFitsStayOutside)
@@ -259,6 +276,53 @@ TEST_F(AppTest, AFloatingToolbarIsRestoredFloatingAtItsPlace)
     ASSERT_NE(pFrame, nullptr);
     EXPECT_TRUE(pFrame->GetToolBar().isFloating());
     EXPECT_EQ(pFrame->GetToolBar().pos(), QPoint(310, 220));
+}
+
+TEST_F(AppTest, WhereWindowsCannotBePlacedAFloatingToolbarIsDockedAndItsPlaceKept)
+{
+    struct PlatformGuard
+    {
+        PlatformGuard() { CFrameWnd::OverrideCanPlaceOwnWindows(0); }
+        ~PlatformGuard() { CFrameWnd::OverrideCanPlaceOwnWindows(-1); }
+    };
+    CMainFrame *pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    CToolBar &bar = pFrame->GetToolBar();
+    bar.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    bar.move(310, 220);
+    bar.show();
+    ASSERT_TRUE(bar.isFloating());
+    Close();
+
+    {
+        // As on Wayland: docked at the top, and a run that leaves it there keeps the
+        // floating record for the next run on X11.
+        PlatformGuard wayland;
+        pFrame = Start();
+        ASSERT_NE(pFrame, nullptr);
+        EXPECT_FALSE(pFrame->GetToolBar().isFloating());
+        EXPECT_EQ(pFrame->toolBarArea(&pFrame->GetToolBar()), Qt::TopToolBarArea);
+        EXPECT_FALSE(pFrame->GetToolBar().isHidden());
+        Close();
+    }
+    pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_TRUE(pFrame->GetToolBar().isFloating());
+    EXPECT_EQ(pFrame->GetToolBar().pos(), QPoint(310, 220));
+    Close();
+
+    {
+        // A bar the user moves there is the user's new layout, and is saved.
+        PlatformGuard wayland;
+        pFrame = Start();
+        ASSERT_NE(pFrame, nullptr);
+        pFrame->addToolBar(Qt::LeftToolBarArea, &pFrame->GetToolBar());
+        Close();
+    }
+    pFrame = Start();
+    ASSERT_NE(pFrame, nullptr);
+    EXPECT_FALSE(pFrame->GetToolBar().isFloating());
+    EXPECT_EQ(pFrame->toolBarArea(&pFrame->GetToolBar()), Qt::LeftToolBarArea);
 }
 
 TEST_F(AppTest, ADamagedBarLayoutLeavesTheDefaults)
