@@ -28,7 +28,7 @@ std::uint32_t RenderFaxThumbnail(const CString &path, std::int32_t size, QImage 
     CPageBitmap page;
     if (std::uint32_t code = page.LoadPageAsPrinted(path, 0))
         return code;
-    if (std::uint32_t code = page.ShapeAsShown())
+    if (std::uint32_t code = page.ShapeAsShown(TRUE))
         return code;
 
     const CSize fitted = FitThumbnail(page.m_size, size);

@@ -3,6 +3,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -63,6 +64,7 @@ std::uint32_t CPageBitmap::Free()
     }
     m_nPageCount = 0;
     m_shownSize = CSize(0, 0);
+    m_nMergedFrom = 0;
     return IMG_OK;
 }
 
@@ -92,6 +94,7 @@ void CPageBitmap::Swap(CPageBitmap &other)
     std::swap(m_pDib, other.m_pDib);
     std::swap(m_nAccessCount, other.m_nAccessCount);
     std::swap(m_nPageCount, other.m_nPageCount);
+    std::swap(m_nMergedFrom, other.m_nMergedFrom);
 }
 
 std::uint32_t CPageBitmap::CopyFrom(CPageBitmap &source)
@@ -147,6 +150,7 @@ std::uint32_t CPageBitmap::ReleasePixels()
 void CPageBitmap::SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
                                 std::int32_t unit)
 {
+    constexpr std::int32_t UNIT_NONE = 1;
     constexpr std::int32_t UNIT_INCH = 2;
     constexpr std::int32_t UNIT_CENTIMETRE = 3;
     constexpr double INCHES_PER_CENTIMETRE = 0.39370079;
@@ -165,6 +169,12 @@ void CPageBitmap::SetResolution(std::int32_t kind, std::uint32_t horizontal, std
         const double y = vertical / INCHES_PER_CENTIMETRE;
         if (x < MAX_RESOLUTION && y < MAX_RESOLUTION)
             m_resolution = CSize(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+    } else if (unit == UNIT_NONE) {
+        // No absolute size, but the two values still give the shape of the pixels: a
+        // normal-mode page stored this way must not show at half its height.
+        const std::uint64_t y = std::uint64_t{200} * vertical / horizontal;
+        if (y >= 1 && y <= MAX_RESOLUTION)
+            m_resolution = CSize(200, static_cast<std::int32_t>(y));
     }
 }
 
@@ -205,9 +215,50 @@ std::uint32_t CPageBitmap::DoubleRows()
     return IMG_OK;
 }
 
-std::uint32_t CPageBitmap::ShapeAsShown()
+std::uint32_t CPageBitmap::ShapeAsShown(BOOL smooth)
 {
     if (NeedsRowDoubling())
         return DoubleRows();
+    if (NeedsRowMerging())
+        return MergeRows(smooth);
+    return IMG_OK;
+}
+
+// Superfine faxes are 204x391 dpi: their rows are merged in pairs so they show with the
+// aspect of fine-mode pages. Built before the old page goes, as DoubleRows is.
+std::uint32_t CPageBitmap::MergeRows(BOOL smooth)
+{
+    if (!m_pPixels || m_size.cx <= 0 || m_size.cy <= 0)
+        return IMG_ERR_NO_MEMORY;
+    const std::size_t width = static_cast<std::size_t>(m_size.cx);
+    const std::size_t height = static_cast<std::size_t>(m_size.cy);
+    const std::size_t merged = (height + 1) / 2;
+    BYTE *target = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, std::uint64_t{width} * merged));
+    if (!target) {
+        TRACE("Failed to allocate %llu BYTEs\n",
+              static_cast<unsigned long long>(std::uint64_t{width} * merged));
+        return IMG_ERR_NO_MEMORY;
+    }
+    {
+        PixelAccess source(*this);
+        for (std::size_t r = 0; r < merged; ++r) {
+            const BYTE *upper = source.get() + 2 * r * width;
+            const BYTE *lower = 2 * r + 1 < height ? upper + width : upper;
+            BYTE *out = target + r * width;
+            if (smooth) {
+                for (std::size_t x = 0; x < width; ++x)
+                    out[x] = static_cast<BYTE>((unsigned{upper[x]} + lower[x]) / 2);
+            } else {
+                for (std::size_t x = 0; x < width; ++x)
+                    out[x] = std::min(upper[x], lower[x]);
+            }
+        }
+    }
+    const CSize size(m_size.cx, static_cast<std::int32_t>(merged));
+    const std::int32_t readHeight = m_size.cy;
+    Free();
+    m_pPixels = target;
+    m_size = size;
+    m_nMergedFrom = readHeight;
     return IMG_OK;
 }

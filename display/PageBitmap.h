@@ -37,7 +37,8 @@ public:
     std::uint32_t ReleasePixels();
 
     // Reads one page (0-based) of a fax file with that page's resolution (200 x 200
-    // when it gives none usable).
+    // when it gives none usable). A page that cannot be read leaves no pixels but the
+    // file's page count, where the file could be counted (else 0).
     std::uint32_t LoadPage(const CString &path, std::int32_t page);
     std::uint32_t ReadPage(DataSource *source, std::int32_t page);
     // Reads one page black on white whatever its photometric interpretation, as it
@@ -48,8 +49,9 @@ public:
     // Whether the file has pages past the most a page count holds (65535); false also
     // when it cannot be read.
     static bool HasUncountedPages(const CString &path);
-    // A TIFF file (KIND_TIFF) with unit 2 (inch) or 3 (centimetre); kind 0, any other
-    // unit or a value of 0 gives 200 x 200.
+    // A TIFF file (KIND_TIFF) with unit 2 (inch) or 3 (centimetre); unit 1 (no absolute
+    // unit) gives 200 x (200 x vertical / horizontal), the pixels' shape at a plausible
+    // size; kind 0, any other unit or a value of 0 gives 200 x 200.
     static constexpr std::int32_t KIND_TIFF = 12;
     void SetResolution(std::int32_t kind, std::uint32_t horizontal, std::uint32_t vertical,
                        std::int32_t unit);
@@ -63,10 +65,27 @@ public:
         return m_resolution.cy < 190
                && 2 * std::int64_t{m_resolution.cx} >= 3 * std::int64_t{m_resolution.cy};
     }
-    // Gives a freshly read page the proportions the viewer shows it with (row doubling
-    // where NeedsRowDoubling), so every program that shows pages shapes them alike.
-    // 0 when the page is left as it is; else codes as DoubleRows.
-    std::uint32_t ShapeAsShown();
+    // Superfine faxes (204 x 391 dpi) and other pages whose pixels are at least 1.5
+    // times as tall as wide get their rows merged in pairs, the mirror of the doubling,
+    // so they show with the proportions of the paper.
+    bool NeedsRowMerging() const
+    {
+        return 2 * std::int64_t{m_resolution.cy} >= 3 * std::int64_t{m_resolution.cx};
+    }
+    // Every pair of rows becomes one (a last odd row stays alone): averaged when smooth,
+    // else black wherever either row is black, as the reduction treats the page. The
+    // resolution stays; HeightAsRead() keeps the height before the merge. 1 when the
+    // block cannot be had (the page is then unchanged), 1 without pixels.
+    std::uint32_t MergeRows(BOOL smooth);
+    // The height the page had when read, before any merge (a doubled page reads as
+    // doubled).
+    std::int32_t HeightAsRead() const { return m_nMergedFrom > 0 ? m_nMergedFrom : m_size.cy; }
+    bool HasMergedRows() const { return m_nMergedFrom > 0; }
+    // Gives a freshly read page the proportions the viewer shows it with (rows doubled
+    // where NeedsRowDoubling, merged where NeedsRowMerging, smoothing the merge as
+    // `smooth` says), so every program that shows pages shapes them alike. 0 when the
+    // page is left as it is; else codes as DoubleRows or MergeRows.
+    std::uint32_t ShapeAsShown(BOOL smooth);
     // IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90, in place; the DIB is not rebuilt.
     std::uint32_t Rotate(std::int32_t rotation);
     // Draws the DIB at the origin, ShownSize() logical units large; 5 without a DIB.
@@ -99,6 +118,7 @@ public:
 
 private:
     CSize m_shownSize;
+    std::int32_t m_nMergedFrom = 0;
 
     // Resets the resolution, then takes the page's own from the file.
     void ReadResolution(DataSource *source, std::int32_t page);

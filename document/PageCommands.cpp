@@ -33,7 +33,7 @@ void CPagelotDoc::ChangePage(std::int32_t index)
 {
     // The update rules keep the index in range; a command that slips past a stale
     // toolbar state must not read a page that is not there.
-    if (!HasPage() || index < 0 || index >= m_nPageCount)
+    if (!HasFile() || index < 0 || index >= m_nPageCount || !CheckFileUnchanged())
         return;
     // The shown page is held aside until the new one is rendered: a change that stops
     // early must leave the page held, its number and the panes on the same page.
@@ -72,12 +72,12 @@ void CPagelotDoc::OnPageLast() { ChangePage(m_nPageCount - 1); }
 
 void CPagelotDoc::OnUpdatePageFirstPrevious(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage() && m_nCurrentPage > 0);
+    pCmdUI->Enable(HasFile() && m_nCurrentPage > 0);
 }
 
 void CPagelotDoc::OnUpdatePageNextLast(CCmdUI *pCmdUI)
 {
-    pCmdUI->Enable(HasPage() && m_nCurrentPage < m_nPageCount - 1);
+    pCmdUI->Enable(HasFile() && m_nCurrentPage < m_nPageCount - 1);
 }
 
 bool CPagelotDoc::RenderScaled(std::int32_t width, std::int32_t height)
@@ -245,6 +245,15 @@ void CPagelotDoc::OnUpdateRotateUpsideDown(CCmdUI *pCmdUI)
 void CPagelotDoc::OnViewAntiAlias()
 {
     m_bAntiAlias = !m_bAntiAlias;
+    // Merged rows were averaged or kept black by the old setting: merge them afresh,
+    // for the next rendering too when this one waits.
+    if (m_sourcePage.HasMergedRows() && !HasFileChanged()) {
+        CPageBitmap merged;
+        merged.Swap(m_sourcePage);
+        if (m_sourcePage.LoadPage(m_strPath, m_nCurrentPage) != IMG_OK
+            || !m_sourcePage.NeedsRowMerging() || m_sourcePage.MergeRows(m_bAntiAlias) != IMG_OK)
+            m_sourcePage.Swap(merged);
+    }
     // An unreduced page is not smoothed: the new setting waits for the next reduction.
     if (m_nZoomMode == ZoomMode::ActualSize)
         return;

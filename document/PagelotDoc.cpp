@@ -1,6 +1,7 @@
 #include "document/PagelotDoc.h"
 
 #include "display/ImagingErrorText.h"
+#include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceModule.h"
@@ -65,6 +66,12 @@ void CPagelotDoc::MapCommands()
     ON_UPDATE_COMMAND_UI(ID_PAGE_PREVIOUS, &CPagelotDoc::OnUpdatePageFirstPrevious);
     ON_UPDATE_COMMAND_UI(ID_PAGE_NEXT, &CPagelotDoc::OnUpdatePageNextLast);
     ON_UPDATE_COMMAND_UI(ID_PAGE_LAST, &CPagelotDoc::OnUpdatePageNextLast);
+    for (const bool next : {true, false}) {
+        const UINT nID = next ? ID_FAX_NEXT_IN_FOLDER : ID_FAX_PREVIOUS_IN_FOLDER;
+        ON_COMMAND(nID, [this, next] { OnFolderStep(next); });
+        ON_UPDATE_COMMAND_UI(nID,
+                             [this, next](CCmdUI *pCmdUI) { OnUpdateFolderStep(next, pCmdUI); });
+    }
 
     for (const ZoomModeInfo &zoom : ZoomModes()) {
         ON_COMMAND(zoom.nID, [this, &zoom] { OnZoom(zoom); });
@@ -102,14 +109,15 @@ void CPagelotDoc::MapCommands()
 bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
 {
     const std::uint32_t code = m_sourcePage.LoadPage(m_strPath, index);
+    // Taken before row doubling, which starts the page afresh; a page that cannot be read
+    // still gives the file's count.
+    if (pPageCount)
+        *pPageCount = m_sourcePage.m_nPageCount;
     if (code != 0) {
         showReadError(m_strPath, index, code);
         return false;
     }
-    // Taken before row doubling, which starts the page afresh.
-    if (pPageCount)
-        *pPageCount = m_sourcePage.m_nPageCount;
-    m_sourcePage.ShapeAsShown();
+    m_sourcePage.ShapeAsShown(m_bAntiAlias);
     return true;
 }
 
@@ -118,11 +126,16 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     const CString shownPath = m_strPath;
     const CSize shownResolution = m_sourcePage.m_resolution;
     m_strPath = path;
+    // Taken before the read: a file that changes while it is read counts as changed.
+    const FileIdentity identity = FileIdentityOf(path);
     std::int32_t nPageCount = 0;
-    if (!ReadSourcePage(0, &nPageCount)) {
+    const bool read = ReadSourcePage(0, &nPageCount);
+    // A fax whose cover sheet came through damaged still opens when it has other pages:
+    // they are reached from an empty page 1. Anything else leaves the shown fax as it was.
+    if (!read && nPageCount < 2) {
         // The previous page stays on screen: keep reading and printing from its file, and
         // with its resolution, not the one that just failed.
-        if (HasPage()) {
+        if (HasFile()) {
             m_strPath = shownPath;
             m_sourcePage.m_resolution = shownResolution;
         }
@@ -134,15 +147,17 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     m_nCurrentPage = 0;
     m_nPageCount = nPageCount;
     ++m_nLoadSerial;
+    m_fileIdentity = identity;
+    m_folder.SetShown(m_strPath);
 
     const CSize size = m_sourcePage.m_size;
-    if (GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH) {
-        RenderForScreen(CSize(size.cx / 2, size.cy / 2));
-        m_nZoomMode = ZoomMode::Scale50;
-    } else {
-        RenderForScreen(CSize(size.cx / 3, size.cy / 3));
-        m_nZoomMode = ZoomMode::Scale33;
-    }
+    const bool halfSize = GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH;
+    m_nZoomMode = halfSize ? ZoomMode::Scale50 : ZoomMode::Scale33;
+    if (read)
+        RenderForScreen(halfSize ? CSize(size.cx / 2, size.cy / 2)
+                                 : CSize(size.cx / 3, size.cy / 3));
+    else
+        m_displayPage.Free();
 
     if (setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
@@ -177,9 +192,56 @@ void CPagelotDoc::OnFileOpen()
                        QStringLiteral("TIFF Files (*.tif)|*.tif;*.tiff|All Files (*)|*||"));
     dialog.m_ofn.lpstrTitle = QStringLiteral("Open Fax Document");
     dialog.m_ofn.lpstrInitialDir =
-        HasPage() ? QFileInfo(m_strPath).absolutePath() : QDir::currentPath();
+        HasFile() ? QFileInfo(m_strPath).absolutePath() : QDir::currentPath();
     if (dialog.DoModal() != IDOK)
         return;
     LoadFaxFile(dialog.GetPathName(), TRUE);
     RefreshDisplay();
+}
+
+void CPagelotDoc::OnFolderStep(bool next)
+{
+    if (!HasFile())
+        return;
+    const FolderFax *pFax = m_folder.Step(next);
+    if (!pFax)
+        return;
+    const CString path = pFax->path;
+    const ZoomMode zoom = m_nZoomMode;
+    const std::uint32_t serial = m_nLoadSerial;
+    LoadFaxFile(path, TRUE);
+    // A fax that cannot be opened leaves the shown one as it was; the next step goes on
+    // past it.
+    if (m_nLoadSerial == serial)
+        return;
+    // Reading through a folder at one zoom: the fax opens as it would, then takes it.
+    if (zoom != m_nZoomMode && (!HasPage() || RenderZoom(ZoomModeInfoOf(zoom), Rotation::None)))
+        m_nZoomMode = zoom;
+    RefreshDisplay();
+}
+
+void CPagelotDoc::OnUpdateFolderStep(bool next, CCmdUI *pCmdUI)
+{
+    pCmdUI->Enable(HasFile() && m_folder.CanStep(next));
+}
+
+bool CPagelotDoc::HasFileChanged() const
+{
+    // A file gone for the moment is no other file: reading it fails on its own.
+    const FileIdentity now = FileIdentityOf(m_strPath);
+    return HasFile() && now.IsKnown() && !(now == m_fileIdentity);
+}
+
+bool CPagelotDoc::CheckFileUnchanged()
+{
+    if (!HasFileChanged())
+        return true;
+    const CString text = QStringLiteral("The file %1 has changed since it was opened.\n\n"
+                                        "Open it again from page 1?")
+                             .arg(QDir::toNativeSeparators(m_strPath));
+    if (AfxMessageBox(text, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+        LoadFaxFile(m_strPath, TRUE);
+        RefreshDisplay();
+    }
+    return false;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "display/FileIdentity.h"
 #include "display/PageBitmap.h"
+#include "document/FaxFolder.h"
 #include "document/ZoomModes.h"
 #include "framework/Document.h"
 
@@ -56,6 +58,15 @@ public:
     // Shows page index (0-based) as the page commands do, keeping Upside Down; nothing
     // for the page shown or one out of range.
     void GoToPage(std::int32_t index);
+    // A fax is open: a page is shown, or its page 1 could not be read but it has others,
+    // which the page commands still reach.
+    bool HasFile() const { return m_nPageCount > 0; }
+    // The file at the path is no longer the one opened (replaced, grown, rewritten).
+    bool HasFileChanged() const;
+    // True while the file is the one opened. Otherwise says so once and offers to open it
+    // again from page 1; false either way, so no page of the other file is shown or
+    // printed under this fax's name.
+    bool CheckFileUnchanged();
 
 protected:
     void OnFileOpen();
@@ -66,6 +77,10 @@ protected:
     void OnPageLast();
     void OnUpdatePageFirstPrevious(CCmdUI *pCmdUI);
     void OnUpdatePageNextLast(CCmdUI *pCmdUI);
+    // Opens the fax received after (before) the one shown in its folder, as File > Open
+    // does but keeping the zoom.
+    void OnFolderStep(bool next);
+    void OnUpdateFolderStep(bool next, CCmdUI *pCmdUI);
 
     // A fixed scale chosen again does nothing; a fit fits the page to the window again.
     void OnZoom(const ZoomModeInfo &zoom);
@@ -134,4 +149,6 @@ private:
     std::uint32_t m_nLoadSerial = 0;
     BOOL m_bEnableTips = TRUE;
     BOOL m_bAntiAlias = TRUE;
+    CFaxFolderCursor m_folder;
+    FileIdentity m_fileIdentity;
 };

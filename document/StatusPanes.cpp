@@ -29,8 +29,8 @@ void CPagelotDoc::OnUpdateIndicatorSize(CCmdUI *pCmdUI)
 {
     pCmdUI->Enable();
     if (m_sourcePage.m_pPixels)
-        pCmdUI->SetText(
-            QString::asprintf("%d x %d pixels", m_sourcePage.m_size.cx, m_sourcePage.m_size.cy));
+        pCmdUI->SetText(QString::asprintf("%d x %d pixels", m_sourcePage.m_size.cx,
+                                          m_sourcePage.HeightAsRead()));
     else
         pCmdUI->SetText(AfxLoadString(ID_INDICATOR_SIZE));
 }

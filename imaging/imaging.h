@@ -7,6 +7,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Error codes (texts in ImagingErrorText).
@@ -82,6 +83,48 @@ std::int32_t imgGetTiffInfo(DataSource *source, std::uint32_t *width, std::uint3
 // data is not TIFF, 5 for a null record or no such page (record then zeros).
 std::int32_t imgGetTiffPageResolution(DataSource *source, std::int32_t page,
                                       TiffResolution *resolution);
+
+// What the receiving software wrote into a fax page, as the file holds it. Numbers are
+// -1 where the page does not give them; the damaged-line counts exist on CCITT pages
+// only. Text fields are the tag's bytes cut to IMG_FAX_TEXT_BYTES - 1 and zero-terminated,
+// empty when absent; they are untrusted: the caller makes them printable to show them.
+constexpr std::size_t IMG_FAX_TEXT_BYTES = 512;
+
+struct TiffPageFacts
+{
+    std::uint32_t width;
+    std::uint32_t height;
+    TiffResolution resolution;
+    std::uint32_t compression; // TIFF Compression, 1 when absent
+    std::int64_t recvTime;     // FaxRecvTime, seconds on line
+    std::int64_t badLines;     // BadFaxLines
+    std::int64_t consecutiveBadLines;
+    std::int32_t cleanData; // CleanFaxData: 0 clean, 1 regenerated, 2 unclean
+};
+
+struct TiffFaxFacts
+{
+    TiffPageFacts page;
+    char description[IMG_FAX_TEXT_BYTES];
+    char dateTime[IMG_FAX_TEXT_BYTES];
+    char make[IMG_FAX_TEXT_BYTES];
+    char model[IMG_FAX_TEXT_BYTES];
+    char hostComputer[IMG_FAX_TEXT_BYTES];
+    char software[IMG_FAX_TEXT_BYTES];
+    char subAddress[IMG_FAX_TEXT_BYTES]; // FaxSubAddress
+};
+
+// Fills facts from the tags of one page (0-based), reading only its directory: no
+// strip is decoded. 1 on success; 0 with 20 when the data is not TIFF, 5 for a null
+// record or no such page (record then as for a page without tags).
+std::int32_t imgGetTiffFaxFacts(DataSource *source, std::int32_t page, TiffFaxFacts *facts);
+
+// The numbers of up to count pages from page first on, into the caller's array, walking
+// the directories once with one handle. The number of pages filled: fewer where the
+// file ends or a directory cannot be read (the rest of the array untouched); 0 with 20
+// when the data is not TIFF, 5 for a null array or no page first.
+std::uint32_t imgGetTiffPageFacts(DataSource *source, std::int32_t first, std::uint32_t count,
+                                  TiffPageFacts *pages);
 
 // Reads a bilevel page as width x height bytes, 1 where black. Caller frees the
 // block with GlobalFree. Null with 1 (too large / no memory), 2 (not TIFF), 3 (strip

@@ -13,6 +13,8 @@ const MenuItemResource kFileMenu[] = {
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
     {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
     {0, nullptr},
+    {ID_FILE_FAX_PROPERTIES, "Fax P&roperties...\tAlt+Return"},
+    {0, nullptr},
     // Ctrl+Q, as the desktops' own programs quit.
     {ID_APP_EXIT, "E&xit\tCtrl+Q"},
 };
@@ -34,6 +36,9 @@ const MenuItemResource kPageMenu[] = {
     {ID_PAGE_LAST, "&Last"},
     {0, nullptr},
     {ID_PAGE_GOTO, "&Go to Page...\tCtrl+G"},
+    {0, nullptr},
+    {ID_FAX_NEXT_IN_FOLDER, "Next Fa&x in Folder\tAlt+PgDown"},
+    {ID_FAX_PREVIOUS_IN_FOLDER, "Pre&vious Fax in Folder\tAlt+PgUp"},
 };
 
 const MenuItemResource kZoomMenu[] = {
@@ -81,6 +86,11 @@ const AcceleratorResource kMainAccelerators[] = {
     {Qt::CTRL | Qt::Key_Plus, ID_ZOOM_IN},
     {Qt::CTRL | Qt::Key_Equal, ID_ZOOM_IN},
     {Qt::CTRL | Qt::Key_Minus, ID_ZOOM_OUT},
+    // The faxes of the folder as they were received.
+    {Qt::ALT | Qt::Key_PageDown, ID_FAX_NEXT_IN_FOLDER},
+    {Qt::ALT | Qt::Key_PageUp, ID_FAX_PREVIOUS_IN_FOLDER},
+    {Qt::ALT | Qt::Key_Return, ID_FILE_FAX_PROPERTIES},
+    {Qt::ALT | Qt::Key_Enter, ID_FILE_FAX_PROPERTIES},
 };
 
 const UINT kMainToolBar[] = {

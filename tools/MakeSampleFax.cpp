@@ -1,5 +1,6 @@
-// Writes a sample multi-page fax for trying the viewer: fine and standard resolution pages
-// with printed text and ruled lines, compressed with CCITT Group 4 and Group 3.
+// Writes a sample multi-page fax for trying the viewer: fine, standard and superfine
+// resolution pages with printed text and ruled lines, compressed with CCITT Group 4 and
+// Group 3.
 //
 //   makesamplefax OUTPUT.tif
 
@@ -29,10 +30,13 @@ struct TiffCloser
 
 enum class Coding { G3, G4 };
 
+// Rows per fine row: standard mode samples every other one, superfine twice as many.
+enum class Mode { Standard, Fine, Superfine };
+
 struct PageSpec
 {
     const char *title;
-    bool fine;
+    Mode mode;
     Coding coding;
     void (*draw)(QPainter &, int page, int pages);
 };
@@ -192,25 +196,28 @@ void drawStandardNote(QPainter &p, int page, int pages)
 }
 
 const PageSpec kPages[] = {
-    {"Cover letter", true, Coding::G4, drawLetter},
-    {"Purchase order", true, Coding::G3, drawOrder},
-    {"Drawing", true, Coding::G4, drawDrawing},
-    {"Delivery schedule", false, Coding::G3, drawStandardNote},
+    {"Cover letter", Mode::Fine, Coding::G4, drawLetter},
+    {"Purchase order", Mode::Fine, Coding::G3, drawOrder},
+    {"Drawing", Mode::Fine, Coding::G4, drawDrawing},
+    {"Delivery schedule", Mode::Standard, Coding::G3, drawStandardNote},
+    {"Drawing, superfine", Mode::Superfine, Coding::G4, drawDrawing},
 };
 
-// Renders a page at fine resolution; a standard page keeps every other row, as a
-// standard-mode scanner would have sampled it.
+// Renders a page at fine resolution, or at twice its rows for superfine; a standard page
+// keeps every other row, as a standard-mode scanner would have sampled it.
 std::vector<unsigned char> renderPage(const PageSpec &sheet, int page, int pages, int &rows)
 {
-    QImage image(kWidth, kFineRows, QImage::Format_Grayscale8);
+    const int scale = sheet.mode == Mode::Superfine ? 2 : 1;
+    QImage image(kWidth, kFineRows * scale, QImage::Format_Grayscale8);
     image.fill(255);
     {
         QPainter painter(&image);
+        painter.scale(1, scale);
         painter.setPen(Qt::black);
         sheet.draw(painter, page, pages);
     }
-    const int step = sheet.fine ? 1 : 2;
-    rows = kFineRows / step;
+    const int step = sheet.mode == Mode::Standard ? 2 : 1;
+    rows = kFineRows * scale / step;
     const int rowBytes = (kWidth + 7) / 8;
     std::vector<unsigned char> bits(static_cast<size_t>(rowBytes) * rows, 0);
     for (int r = 0; r < rows; ++r) {
@@ -238,7 +245,8 @@ bool writePage(TIFF *tiff, const PageSpec &sheet, int page, int pages)
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(kDpiX));
-    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, sheet.fine ? 196.0f : 98.0f);
+    const float yResolution[] = {98.0f, 196.0f, 391.0f};
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, yResolution[static_cast<int>(sheet.mode)]);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rows);
     TIFFSetField(tiff, TIFFTAG_PAGENUMBER, page - 1, pages);
     TIFFSetField(tiff, TIFFTAG_PAGENAME, sheet.title);

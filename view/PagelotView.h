@@ -3,9 +3,12 @@
 #include "framework/Brush.h"
 #include "framework/ScrollView.h"
 
+#include <QPointer>
+
 #include <cstdint>
 #include <vector>
 
+class CFaxPropertiesDlg;
 class CPagelotDoc;
 
 // The viewer's only view: the document's shown page at the top-left of the scrolled area,
@@ -77,6 +80,9 @@ protected:
     // Asks for a page number and shows that page as the page commands do; reads only it.
     void OnPageGoTo();
     void OnUpdatePageGoTo(CCmdUI *pCmdUI);
+    // Shows what the fax says about itself in a dialog beside the page.
+    void OnFaxProperties();
+    void OnUpdateFaxProperties(CCmdUI *pCmdUI);
     void AskAfterBlankStart(CPrintInfo *pInfo);
 
     // Runs a page or zoom command through the frame, so a key does exactly what the
@@ -101,4 +107,12 @@ protected:
     int m_nWheelZoom = 0;
     std::vector<PrintFailure> m_printFailures;
     UINT m_nSheetsPrinted = 0;
+    bool m_bStoppedForChange = false;
+
+public:
+    // The Fax Properties dialog while it is open, else null.
+    CFaxPropertiesDlg *GetFaxPropertiesDialog() const;
+
+protected:
+    QPointer<CFaxPropertiesDlg> m_pProperties;
 };

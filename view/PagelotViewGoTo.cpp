@@ -3,12 +3,17 @@
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
 #include "resources/Resource.h"
+#include "view/FaxPropertiesDlg.h"
 #include "view/GoToPageDlg.h"
+
+#include <QFileInfo>
 
 void CPagelotView::MapGoToPageCommand()
 {
     ON_COMMAND(ID_PAGE_GOTO, &CPagelotView::OnPageGoTo);
     ON_UPDATE_COMMAND_UI(ID_PAGE_GOTO, &CPagelotView::OnUpdatePageGoTo);
+    ON_COMMAND(ID_FILE_FAX_PROPERTIES, &CPagelotView::OnFaxProperties);
+    ON_UPDATE_COMMAND_UI(ID_FILE_FAX_PROPERTIES, &CPagelotView::OnUpdateFaxProperties);
 }
 
 void CPagelotView::OnPageGoTo()
@@ -24,5 +29,26 @@ void CPagelotView::OnPageGoTo()
 void CPagelotView::OnUpdatePageGoTo(CCmdUI *pCmdUI)
 {
     CPagelotDoc *pDoc = GetDocument();
-    pCmdUI->Enable(pDoc && pDoc->GetDisplayPage().m_pPixels && pDoc->GetPageCount() > 0);
+    pCmdUI->Enable(pDoc && pDoc->HasFile());
 }
+
+void CPagelotView::OnFaxProperties()
+{
+    CPagelotDoc *pDoc = GetDocument();
+    if (!pDoc || !pDoc->GetDisplayPage().m_pPixels)
+        return;
+    // One at a time, for the fax shown when asked.
+    if (m_pProperties)
+        m_pProperties->close();
+    m_pProperties = new CFaxPropertiesDlg(QFileInfo(pDoc->GetPath()).fileName(),
+                                          ReadFaxProperties(pDoc->GetPath()), window());
+    m_pProperties->show();
+}
+
+void CPagelotView::OnUpdateFaxProperties(CCmdUI *pCmdUI)
+{
+    CPagelotDoc *pDoc = GetDocument();
+    pCmdUI->Enable(pDoc && pDoc->GetDisplayPage().m_pPixels);
+}
+
+CFaxPropertiesDlg *CPagelotView::GetFaxPropertiesDialog() const { return m_pProperties.data(); }

@@ -90,6 +90,8 @@ void CPagelotView::MapPrintCommands()
 BOOL CPagelotView::OnPreparePrinting(CPrintInfo *pInfo)
 {
     CPagelotDoc *pDoc = GetDocument();
+    if (pDoc && !pDoc->CheckFileUnchanged())
+        return FALSE;
     pInfo->SetMaxPage(pDoc ? static_cast<UINT>(pDoc->GetPageCount()) : 0);
     if (pDoc && pDoc->GetDisplayPage().m_pPixels) {
         pInfo->m_nShownPage = static_cast<UINT>(pDoc->GetCurrentPage()) + 1;
@@ -109,6 +111,13 @@ void CPagelotView::OnBeginPrinting(CDC *, CPrintInfo *)
 
 void CPagelotView::OnEndPrinting(CDC *, CPrintInfo *pInfo)
 {
+    if (m_bStoppedForChange) {
+        m_bStoppedForChange = false;
+        m_printFailures.clear();
+        if (CPagelotDoc *pDoc = GetDocument())
+            pDoc->CheckFileUnchanged();
+        return;
+    }
     // The preview repaints its sheets at will; only a job on paper reports.
     if (!pInfo || pInfo->m_bPreview)
         return;
@@ -173,6 +182,14 @@ void CPagelotView::OnPrint(CDC *pDC, CPrintInfo *pInfo)
     CPagelotDoc *pDoc = GetDocument();
     if (!pDoc || !pDC || !pInfo)
         return;
+    // No sheet of another file under this fax's name: the job stops, and says why at its end.
+    if (pDoc->HasFileChanged()) {
+        if (!pInfo->m_bPreview) {
+            m_bStoppedForChange = true;
+            pInfo->m_bContinuePrinting = FALSE;
+        }
+        return;
+    }
     CPageBitmap &page = pDoc->GetPrintPage();
     const auto index = static_cast<std::int32_t>(pInfo->m_nCurPage) - 1;
     if (const std::uint32_t code = page.LoadPrintPage(pDoc->GetPath(), index); code != 0) {

@@ -269,7 +269,8 @@ void CThumbnailPanel::ScheduleRequest()
 void CThumbnailPanel::RequestNearVisible()
 {
     const std::int32_t pages = m_pModel->rowCount();
-    if (isHidden() || pages == 0) {
+    // Pages of a file replaced or grown since it was opened are not this fax's.
+    if (isHidden() || pages == 0 || (m_pDoc && m_pDoc->HasFileChanged())) {
         m_pRenderer->Request({});
         return;
     }
@@ -303,7 +304,7 @@ void CThumbnailPanel::RequestNearVisible()
 void CThumbnailPanel::Deliver(std::uint64_t generation, std::int32_t page, const QImage &image,
                               std::uint32_t code)
 {
-    if (generation != m_nGeneration)
+    if (generation != m_nGeneration || (m_pDoc && m_pDoc->HasFileChanged()))
         return;
     if (code == 0)
         m_pModel->SetThumbnail(page, image);

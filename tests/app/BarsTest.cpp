@@ -42,6 +42,8 @@ const std::vector<Menu> kExpectedMenus = {
       {"Print Pre&view", 57609},
       {"P&rint Setup...", 57606},
       {nullptr, 0},
+      {"Fax P&roperties...\tAlt+Return", 32822},
+      {nullptr, 0},
       {"E&xit\tCtrl+Q", 57665}}},
     {"&View",
      {{"&Toolbar", 59392},
@@ -57,7 +59,10 @@ const std::vector<Menu> kExpectedMenus = {
       {"&Next", 32773},
       {"&Last", 32774},
       {nullptr, 0},
-      {"&Go to Page...\tCtrl+G", 32799}}},
+      {"&Go to Page...\tCtrl+G", 32799},
+      {nullptr, 0},
+      {"Next Fa&x in Folder\tAlt+PgDown", 32820},
+      {"Pre&vious Fax in Folder\tAlt+PgUp", 32821}}},
     {"&Zoom",
      {{"Fit to &Width", 32776},
       {"Fit to &Height", 32778},
@@ -114,11 +119,14 @@ TEST_F(AppTest, MenusHoldTheItemsAccessKeysShortcutsAndIdsInOrder)
     EXPECT_EQ(Action(ID_APP_EXIT)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     EXPECT_EQ(Action(ID_VIEW_THUMBNAILS)->shortcut(), QKeySequence(Qt::Key_F9));
 
-    // Within a menu, each access key picks one item.
+    // Within a menu, each access key picks one item; the one pair whose names were both
+    // given with R (Print Setup, Fax Properties) shares it, and the key cycles between them.
     for (QAction *menu : menus) {
         std::set<QChar> keys;
         for (QAction *item : menu->menu()->actions()) {
             const QString text = item->text();
+            if (AfxGetActionId(item) == ID_FILE_FAX_PROPERTIES)
+                continue;
             const qsizetype amp = text.indexOf(QLatin1Char('&'));
             if (amp < 0 || amp + 1 >= text.size())
                 continue;

@@ -235,8 +235,10 @@ TEST_F(ReadingKeys, KeysThatWouldLeaveTheFaxDoNothingAndReadNothing)
     EXPECT_FALSE(Action(ID_PAGE_NEXT)->isEnabled());
     EXPECT_FALSE(Action(ID_PAGE_LAST)->isEnabled());
 
+    // Written again it is another file, opened afresh at page 1.
     WriteFax("fax.tif", 3);
-    Document()->GoToPage(0);
+    Document()->LoadFaxFile(QString::fromStdString(m_path), TRUE);
+    Document()->RefreshDisplay();
     SpoilTheFile();
     for (const auto &row : atFirst) {
         SCOPED_TRACE(row.name);

@@ -187,6 +187,45 @@ TEST(PageBitmap, DoubleRowsRefusesSizesPastTheLimitAndKeepsThePage)
     }
 }
 
+// Pairs of rows become one: averaged when smooth, black kept when not; a last odd row
+// stands alone. The height as read and the resolution stay known.
+TEST(PageBitmap, MergeRowsJoinsPairsOfRows)
+{
+    const struct
+    {
+        std::uint32_t height;
+        BOOL smooth;
+        Bytes want;
+    } rows[] = {
+        {4, TRUE, {127, 0, 255, 127, 255, 127}},
+        {4, FALSE, {0, 0, 255, 0, 255, 0}},
+        {3, TRUE, {127, 0, 255, 255, 255, 255}},
+        {3, FALSE, {0, 0, 255, 255, 255, 255}},
+        {1, TRUE, {0, 0, 255}},
+    };
+    const Bytes source = {0, 0, 255, 255, 0, 255, 255, 255, 255, 0, 255, 0};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.height << (row.smooth ? " smooth" : " sharp"));
+        CPageBitmap page;
+        fillPage(page, 3, row.height, Bytes(source.begin(), source.begin() + 3 * row.height));
+        page.MakeDib();
+        page.m_resolution = CSize(204, 391);
+        EXPECT_TRUE(page.NeedsRowMerging());
+        EXPECT_EQ(page.MergeRows(row.smooth), IMG_OK);
+        EXPECT_EQ(page.m_size, CSize(3, std::int32_t(row.height + 1) / 2));
+        EXPECT_EQ(pageBytes(page), row.want);
+        EXPECT_EQ(page.HeightAsRead(), std::int32_t(row.height));
+        EXPECT_TRUE(page.HasMergedRows());
+        EXPECT_EQ(page.m_resolution, CSize(204, 391));
+        EXPECT_EQ(page.m_pDib, nullptr);
+        EXPECT_EQ(page.m_nAccessCount, 0);
+        page.Free();
+        EXPECT_FALSE(page.HasMergedRows());
+    }
+    CPageBitmap empty;
+    EXPECT_EQ(empty.MergeRows(TRUE), IMG_ERR_NO_MEMORY);
+}
+
 TEST(PageBitmap, SetResolutionReadsInchesAndCentimetres)
 {
     struct Row
@@ -199,7 +238,14 @@ TEST(PageBitmap, SetResolutionReadsInchesAndCentimetres)
     const Row rows[] = {
         {12, 204, 98, 2, CSize(204, 98)},
         {12, 80, 39, 3, CSize(203, 99)},
-        {12, 204, 196, 1, CSize(200, 200)},
+        // No absolute unit: the values give the pixels' shape, 200 wide, truncated.
+        {12, 204, 196, 1, CSize(200, 192)},
+        {12, 204, 98, 1, CSize(200, 96)},
+        {12, 1, 2, 1, CSize(200, 400)},
+        {12, 0xFFFFFFFFu, 0xFFFFFFFFu, 1, CSize(200, 200)},
+        {12, 0xFFFFFFFFu, 1, 1, CSize(200, 200)},
+        {12, 1, 0xFFFFFFFFu, 1, CSize(200, 200)},
+        {12, 204, 0, 1, CSize(200, 200)},
         {12, 204, 196, 0, CSize(200, 200)},
         {12, 204, 196, 7, CSize(200, 200)},
         {0, 204, 196, 2, CSize(200, 200)},

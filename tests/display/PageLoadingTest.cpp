@@ -50,33 +50,42 @@ TEST(PageLoading, ReadsGreyLevelsResolutionAndPageCount)
 }
 
 // Rows are doubled only where pixels are about twice as wide as high and the vertical
-// resolution is below 190: square pixels at any resolution stay as they are.
-TEST(PageLoading, PixelShapeAndVerticalResolutionDecideRowDoubling)
+// resolution is below 190: square pixels at any resolution stay as they are. Pixels at
+// least 1.5 times as tall as wide (superfine) have their rows merged.
+TEST(PageLoading, PixelShapeAndVerticalResolutionDecideRowDoublingAndMerging)
 {
+    enum Shape { Kept, Doubled, Merged };
     struct Row
     {
         double x, y;
         ResolutionUnit unit;
         CSize resolution;
-        bool doubled;
+        Shape shape;
     };
     const Row rows[] = {
-        {204, 98, ResolutionUnit::Inch, CSize(204, 98), true},
-        {80, 39, ResolutionUnit::Centimetre, CSize(203, 99), true},
-        {200, 200, ResolutionUnit::Inch, CSize(200, 200), false},
-        {0, 0, ResolutionUnit::Absent, CSize(200, 200), false},
-        {204, 98, ResolutionUnit::None, CSize(200, 200), false},
-        {0, 0, ResolutionUnit::Inch, CSize(200, 200), false},
-        {200, 100, ResolutionUnit::Inch, CSize(200, 100), true},
-        {80, 38.5, ResolutionUnit::Centimetre, CSize(203, 96), true},
-        {204, 196, ResolutionUnit::Inch, CSize(204, 196), false},
-        {100, 100, ResolutionUnit::Inch, CSize(100, 100), false},
-        {25, 25, ResolutionUnit::Centimetre, CSize(63, 63), false},
-        {204, 189.9, ResolutionUnit::Inch, CSize(204, 189), false},
-        {300, 190, ResolutionUnit::Inch, CSize(300, 190), false},
-        {300, 189.9, ResolutionUnit::Inch, CSize(300, 189), true},
-        {150, 100, ResolutionUnit::Inch, CSize(150, 100), true},
-        {149, 100, ResolutionUnit::Inch, CSize(149, 100), false},
+        {204, 98, ResolutionUnit::Inch, CSize(204, 98), Doubled},
+        {80, 39, ResolutionUnit::Centimetre, CSize(203, 99), Doubled},
+        {200, 200, ResolutionUnit::Inch, CSize(200, 200), Kept},
+        {0, 0, ResolutionUnit::Absent, CSize(200, 200), Kept},
+        {204, 98, ResolutionUnit::None, CSize(200, 96), Doubled},
+        {204, 196, ResolutionUnit::None, CSize(200, 192), Kept},
+        {204, 391, ResolutionUnit::None, CSize(200, 383), Merged},
+        {0, 0, ResolutionUnit::Inch, CSize(200, 200), Kept},
+        {200, 100, ResolutionUnit::Inch, CSize(200, 100), Doubled},
+        {80, 38.5, ResolutionUnit::Centimetre, CSize(203, 96), Doubled},
+        {204, 196, ResolutionUnit::Inch, CSize(204, 196), Kept},
+        {100, 100, ResolutionUnit::Inch, CSize(100, 100), Kept},
+        {25, 25, ResolutionUnit::Centimetre, CSize(63, 63), Kept},
+        {204, 189.9, ResolutionUnit::Inch, CSize(204, 189), Kept},
+        {300, 190, ResolutionUnit::Inch, CSize(300, 190), Kept},
+        {300, 189.9, ResolutionUnit::Inch, CSize(300, 189), Doubled},
+        {150, 100, ResolutionUnit::Inch, CSize(150, 100), Doubled},
+        {149, 100, ResolutionUnit::Inch, CSize(149, 100), Kept},
+        {204, 391, ResolutionUnit::Inch, CSize(204, 391), Merged},
+        {200, 400, ResolutionUnit::Inch, CSize(200, 400), Merged},
+        {80, 154, ResolutionUnit::Centimetre, CSize(203, 391), Merged},
+        {200, 300, ResolutionUnit::Inch, CSize(200, 300), Merged},
+        {200, 299, ResolutionUnit::Inch, CSize(200, 299), Kept},
     };
     TempDir dir;
     for (const Row &row : rows) {
@@ -87,7 +96,8 @@ TEST(PageLoading, PixelShapeAndVerticalResolutionDecideRowDoubling)
         CPageBitmap page;
         ASSERT_EQ(page.LoadPage(qpath(path), 0), IMG_OK);
         EXPECT_EQ(page.m_resolution, row.resolution);
-        EXPECT_EQ(page.NeedsRowDoubling(), row.doubled);
+        EXPECT_EQ(page.NeedsRowDoubling(), row.shape == Doubled);
+        EXPECT_EQ(page.NeedsRowMerging(), row.shape == Merged);
     }
 }
 
@@ -166,13 +176,14 @@ TEST(PageLoading, FailedLoadsLeaveThePageEmpty)
         std::int32_t index;
         std::uint32_t code;
         const char *trace;
+        std::int32_t pageCount; // kept, so a damaged page does not hide the others
     };
     const Row rows[] = {
-        {path, 2, IMG_ERR_BAD_PARAM, "** bad user param\n"},
-        {path, 65536, IMG_ERR_BAD_PARAM, "** bad user param\n"},
-        {path, -1, IMG_ERR_BAD_PARAM, "** bad user param\n"},
-        {notTiff, 0, IMG_ERR_FILE_OPEN, "** error on file open\n"},
-        {dir.file("missing.tif"), 0, IMG_ERR_FILE_OPEN, ""},
+        {path, 2, IMG_ERR_BAD_PARAM, "** bad user param\n", 2},
+        {path, 65536, IMG_ERR_BAD_PARAM, "** bad user param\n", 2},
+        {path, -1, IMG_ERR_BAD_PARAM, "** bad user param\n", 2},
+        {notTiff, 0, IMG_ERR_FILE_OPEN, "** error on file open\n", 0},
+        {dir.file("missing.tif"), 0, IMG_ERR_FILE_OPEN, "", 0},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(testing::Message() << row.path << " page " << row.index);
@@ -185,6 +196,7 @@ TEST(PageLoading, FailedLoadsLeaveThePageEmpty)
         EXPECT_EQ(page.m_pPixels, nullptr);
         EXPECT_EQ(page.m_pDib, nullptr);
         EXPECT_EQ(page.m_size, CSize(0, 0));
+        EXPECT_EQ(page.m_nPageCount, row.pageCount);
         EXPECT_EQ(GlobalLiveBlockCount(), live - 2);
         // libtiff's own diagnostics come first; an unopened file traces nothing.
         if (*row.trace)

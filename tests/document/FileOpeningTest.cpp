@@ -215,11 +215,13 @@ TEST_F(FileOpening, PageThatCannotBeReadLeavesPreviousPageShown)
 {
     TempDir folder;
     const std::string copy = folder.file("copy.tif");
-    ASSERT_TRUE(QFile::copy(qpath(faxFiles().five), qpath(copy)));
+    std::vector<fixtures::FaxPage> pages(5,
+                                         fixtures::FaxPage{fixtures::makePatternImage(301, 403)});
+    pages[1].compression = fixtures::Compression::Lzw;
+    ASSERT_TRUE(fixtures::writeFaxTiff(copy, pages));
     Open(copy);
     const PageImage shown = imageOf(m_pDoc->GetDisplayPage());
     const int updates = m_view.m_nUpdates;
-    QFile::resize(qpath(copy), 16);
 
     Command(ID_PAGE_NEXT);
     EXPECT_EQ(m_messages.size(), 1u);

@@ -73,24 +73,26 @@ public:
 } // namespace
 
 // Each page prints at its own size: a standard page 1728 / 216 = 8.0 by 1100 / 105 =
-// 10.48 inches, a fine page 8.0 by 2200 / 211 = 10.43 inches, in either order.
+// 10.48 inches, a fine page 8.0 by 2200 / 211 = 10.43 inches, in either order, and a
+// superfine page, shown with its rows merged, 8.0 by 4400 / 422 = 10.43 inches.
 TEST_F(PrintSize, MixedFilesPrintEachPageAtItsOwnSize)
 {
     const Inches standard{1728.0 / 216, 1100.0 / 105};
     const Inches fine{1728.0 / 216, 2200.0 / 211};
+    const Inches superfine{1728.0 / 216, 4400.0 / 422};
     for (const bool standardFirst : {true, false}) {
         const char *order = standardFirst ? "standard-fine" : "fine-standard";
         SCOPED_TRACE(order);
         StartWith(std::string(order) + ".tif", mixedResolutionFax(standardFirst));
         // The page on screen must not decide: show the other one while printing.
         ASSERT_TRUE(Frame()->ExecuteCommand(ID_PAGE_NEXT));
-        const Inches expected[] = {standardFirst ? standard : fine,
-                                   standardFirst ? fine : standard};
+        const Inches expected[] = {standardFirst ? standard : fine, standardFirst ? fine : standard,
+                                   superfine};
         for (const auto &[paper, name] :
              {std::pair{QPageSize::Letter, "Letter"}, std::pair{QPageSize::A4, "A4"}}) {
             const std::string pdf = PrintOn(std::string(order) + name + ".pdf", paper, 0);
-            ASSERT_EQ(sheetCount(pdf), 2);
-            for (int sheet = 1; sheet <= 2; ++sheet) {
+            ASSERT_EQ(sheetCount(pdf), 3);
+            for (int sheet = 1; sheet <= 3; ++sheet) {
                 const Inches printed = inkInches(pdf, sheet);
                 std::printf("[ printed ] %s page %d on %s: %.3f x %.3f in\n", order, sheet, name,
                             printed.width, printed.height);

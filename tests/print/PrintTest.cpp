@@ -248,8 +248,6 @@ TEST_F(PrintTest, PageShownUpsideDownAndScrolledPrintsUprightFromTheCorner)
 // ends with one message naming page 2 and the reason.
 TEST_F(PrintTest, UnreadablePageGivesBlankSheetAndPrintingGoesOn)
 {
-    StartWith("changing.tif", threePages());
-
     constexpr std::uint32_t WIDTH = 216;
     constexpr std::uint32_t HEIGHT = 211;
     BilevelImage black(WIDTH, HEIGHT);
@@ -266,7 +264,8 @@ TEST_F(PrintTest, UnreadablePageGivesBlankSheetAndPrintingGoesOn)
     const std::uint32_t first =
         builder.addDirectory(RawTiffBuilder::bilevelPage(WIDTH, HEIGHT, 1, data, size), second);
     builder.setFirstDirectory(first);
-    m_dir.write("changing.tif", builder.bytes());
+    ASSERT_NE(Start({QString::fromStdString(m_dir.write("changing.tif", builder.bytes()))}),
+              nullptr);
 
     const std::string pdf = PrintToPdf("changed.pdf");
     ASSERT_EQ(sheetCount(pdf), 3);

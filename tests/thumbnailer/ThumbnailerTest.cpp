@@ -113,13 +113,14 @@ TEST(Thumbnailer, Page1ShowsBlackOnWhiteAtTheShapeTheViewerGivesIt)
         int size;
         int expectedWidth, expectedHeight;
     };
-    // Normal-mode pages show with their rows doubled; a page smaller than the size asked
-    // is not enlarged. (Superfine pages are shaped as the viewer shapes them too: one
-    // rule, in CPageBitmap::ShapeAsShown.)
+    // Normal-mode pages show with their rows doubled, superfine pages with their rows
+    // merged; a page smaller than the size asked is not enlarged.
     const Row rows[] = {
         {"fine", 1728, 2200, 204, 196, ResolutionUnit::Inch, Compression::G4,
          Photometric::MinIsWhite, 256, 201, 256},
         {"standard", 1728, 1100, 204, 98, ResolutionUnit::Inch, Compression::G3OneD,
+         Photometric::MinIsWhite, 256, 201, 256},
+        {"superfine", 1728, 4400, 204, 391, ResolutionUnit::Inch, Compression::G4,
          Photometric::MinIsWhite, 256, 201, 256},
         {"standard, per centimetre", 1728, 1100, 80.315, 38.583, ResolutionUnit::Centimetre,
          Compression::G3TwoD, Photometric::MinIsWhite, 256, 201, 256},
