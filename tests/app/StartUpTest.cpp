@@ -85,7 +85,7 @@ TEST_F(AppTest, WithAFileShowsPageOneAndTitlesTheWindowAfterIt)
 
 TEST_F(AppTest, AnUnreadableFileIsReportedOnceThenTheEmptyViewerIsTitledAfterIt)
 {
-    const std::string path = m_dir.write("scan.tif", "II*\0 this is no fax");
+    const std::string path = m_dir.write("scan.tif", std::string("II*\0 this is no fax", 19));
     CMainFrame *pFrame = Start({QString::fromStdString(path)});
     ASSERT_NE(pFrame, nullptr);
     ASSERT_EQ(m_messages.size(), 1u);

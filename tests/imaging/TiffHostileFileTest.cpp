@@ -109,7 +109,8 @@ TEST(TiffHostileFiles, DirectoriesOfThousandsOfJunkTags)
             raw.setFirstDirectory(raw.addDirectory(page == 0 ? withJunk : fields, second));
             const std::string what =
                 std::to_string(junk) + " junk tags on page " + std::to_string(page);
-            const std::uint32_t code = runAll(writeRaw(dir, "junk.tif", raw), page, what).first;
+            const std::uint32_t code =
+                runAll(writeRaw(dir, "junk.tif", raw), static_cast<std::int32_t>(page), what).first;
             if (junk < 512)
                 EXPECT_EQ(code, IMG_OK) << what;
             else
