@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 CAboutDlg::CAboutDlg(QWidget *parent)
-    : QDialog(parent)
+    : CDialog(parent)
 {
     setWindowTitle(tr("About Fax Viewer"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

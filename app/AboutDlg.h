@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "framework/Dialog.h"
 
 class QPushButton;
 
 // "About Fax Viewer": the application icon, the product line with the version, two lines
 // of notice, and OK. Closes with OK, Escape or the close box.
-class CAboutDlg : public QDialog
+class CAboutDlg : public CDialog
 {
     Q_OBJECT
 

@@ -66,7 +66,7 @@ int CPagelotApp::ExitInstance()
 void CPagelotApp::OnAppAbout()
 {
     CAboutDlg dialog(m_pMainWnd);
-    dialog.exec();
+    dialog.DoModal();
 }
 
 void CPagelotApp::SetProgramFolderForTesting(const CString &folder) { g_strProgramFolder = folder; }

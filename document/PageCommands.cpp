@@ -145,6 +145,16 @@ void CPagelotDoc::OnZoom(const ZoomModeInfo &zoom)
         SetZoom(zoom.mode);
 }
 
+void CPagelotDoc::OnZoomFitWidth() { OnZoom(ZoomModeInfoOf(ZoomMode::FitWidth)); }
+
+void CPagelotDoc::OnZoomFitHeight() { OnZoom(ZoomModeInfoOf(ZoomMode::FitHeight)); }
+
+void CPagelotDoc::OnZoomActualSize() { OnZoom(ZoomModeInfoOf(ZoomMode::ActualSize)); }
+
+void CPagelotDoc::OnZoom33() { OnZoom(ZoomModeInfoOf(ZoomMode::Scale33)); }
+
+void CPagelotDoc::OnZoom50() { OnZoom(ZoomModeInfoOf(ZoomMode::Scale50)); }
+
 const ZoomModeInfo *CPagelotDoc::ZoomStep(bool larger) const
 {
     const std::int32_t pageWidth = m_sourcePage.m_size.cx;

@@ -73,11 +73,14 @@ void CPagelotDoc::MapCommands()
                              [this, next](CCmdUI *pCmdUI) { OnUpdateFolderStep(next, pCmdUI); });
     }
 
-    for (const ZoomModeInfo &zoom : ZoomModes()) {
-        ON_COMMAND(zoom.nID, [this, &zoom] { OnZoom(zoom); });
+    ON_COMMAND(ID_ZOOM_FITWIDTH, &CPagelotDoc::OnZoomFitWidth);
+    ON_COMMAND(ID_ZOOM_FITHEIGHT, &CPagelotDoc::OnZoomFitHeight);
+    ON_COMMAND(ID_ZOOM_ACTUALSIZE, &CPagelotDoc::OnZoomActualSize);
+    ON_COMMAND(ID_ZOOM_33, &CPagelotDoc::OnZoom33);
+    ON_COMMAND(ID_ZOOM_50, &CPagelotDoc::OnZoom50);
+    for (const ZoomModeInfo &zoom : ZoomModes())
         ON_UPDATE_COMMAND_UI(zoom.nID,
                              [this, &zoom](CCmdUI *pCmdUI) { OnUpdateZoom(zoom, pCmdUI); });
-    }
     for (const bool larger : {true, false}) {
         const UINT nID = larger ? ID_ZOOM_IN : ID_ZOOM_OUT;
         ON_COMMAND(nID, [this, larger] { OnZoomStep(larger); });

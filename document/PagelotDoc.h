@@ -82,6 +82,12 @@ protected:
     void OnFolderStep(bool next);
     void OnUpdateFolderStep(bool next, CCmdUI *pCmdUI);
 
+    // The zoom commands, each its mode's row of the zoom table.
+    void OnZoomFitWidth();
+    void OnZoomFitHeight();
+    void OnZoomActualSize();
+    void OnZoom33();
+    void OnZoom50();
     // A fixed scale chosen again does nothing; a fit fits the page to the window again.
     void OnZoom(const ZoomModeInfo &zoom);
     void OnUpdateZoom(const ZoomModeInfo &zoom, CCmdUI *pCmdUI);

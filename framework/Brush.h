@@ -20,7 +20,8 @@ class CBrush
 public:
     void CreateSolidBrush(COLORREF colour)
     {
-        m_colour = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+        m_colour = QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                          static_cast<int>((colour >> 16) & 0xFF));
     }
     // Null until created.
     const QColor *GetSafeHandle() const { return m_colour ? &*m_colour : nullptr; }

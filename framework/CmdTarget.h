@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
 
 using LPARAM = std::intptr_t;
 using INT_PTR = std::intptr_t;
@@ -56,10 +57,13 @@ protected:
     {
         ON_UPDATE_COMMAND_UI(nID, std::bind_front(handler, static_cast<T *>(this)));
     }
-    void ON_COMMAND(UINT nID, std::function<void()> handler) { m_commandMap[nID] = handler; }
+    void ON_COMMAND(UINT nID, std::function<void()> handler)
+    {
+        m_commandMap[nID] = std::move(handler);
+    }
     void ON_UPDATE_COMMAND_UI(UINT nID, std::function<void(CCmdUI *)> handler)
     {
-        m_updateMap[nID] = handler;
+        m_updateMap[nID] = std::move(handler);
     }
 
     // Looks only in this target's own tables; the routing overrides call it first.

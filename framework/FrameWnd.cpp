@@ -54,6 +54,13 @@ int CFrameWnd::OnCreate(CCreateContext *pContext)
     CView *pView = pContext->m_pNewViewClass->CreateObject<CView>();
     if (!pView)
         return -1;
+    CREATESTRUCT cs{pView->windowFlags()};
+    if (!pView->PreCreateWindow(cs)) {
+        delete pView;
+        return -1;
+    }
+    if (cs.style != pView->windowFlags())
+        pView->setWindowFlags(cs.style);
     setCentralWidget(pView);
     if (pContext->m_pCurrentDoc)
         pContext->m_pCurrentDoc->AddView(pView);

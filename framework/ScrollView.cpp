@@ -3,6 +3,7 @@
 #include "framework/Dc.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -100,6 +101,20 @@ void CScrollView::scrollContentsBy(int dx, int dy)
         viewport()->scroll(dx, dy);
     else
         viewport()->update();
+}
+
+void CScrollView::keyPressEvent(QKeyEvent *event)
+{
+    m_pCurrentKey = event;
+    OnKeyDown(static_cast<UINT>(event->key()), static_cast<UINT>(event->count()),
+              static_cast<UINT>(event->modifiers().toInt()));
+    m_pCurrentKey = nullptr;
+}
+
+void CScrollView::OnKeyDown(UINT, UINT, UINT)
+{
+    if (m_pCurrentKey)
+        CView::keyPressEvent(m_pCurrentKey);
 }
 
 void CScrollView::wheelEvent(QWheelEvent *event)

@@ -25,6 +25,13 @@ public:
     void OnPrepareDC(CDC *pDC, CPrintInfo *pInfo = nullptr) override;
 
 protected:
+    // Every key press of the view, auto-repeated ones included: nChar is the Qt key code,
+    // nRepCnt the number of presses the event stands for and nFlags the keyboard
+    // modifiers held (Qt::KeyboardModifiers). The base gives the key to the scroll
+    // area's own handling.
+    virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -34,4 +41,6 @@ private:
     void UpdateBars();
 
     CSize m_totalLog;
+    // The key OnKeyDown is called for, for the base's handling of it.
+    QKeyEvent *m_pCurrentKey = nullptr;
 };

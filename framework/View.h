@@ -10,6 +10,12 @@ class CDocument;
 class CFrameWnd;
 class CPrintInfo;
 
+// What a window is made with, for PreCreateWindow to adjust: its Qt window flags.
+struct CREATESTRUCT
+{
+    Qt::WindowFlags style;
+};
+
 // Base of every view: a scroll area whose viewport is the client area. Commands reach
 // the view first, then its document.
 class CView : public QAbstractScrollArea, public CCmdTarget
@@ -24,6 +30,9 @@ public:
     // The frame window the view sits in, or null.
     CFrameWnd *GetParentFrame() const;
 
+    // Called by the frame before it takes the view in, with what the view is made with;
+    // FALSE fails the frame's creation. The base changes nothing.
+    virtual BOOL PreCreateWindow(CREATESTRUCT &) { return TRUE; }
     // Called once after the document is set up.
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     // Called by UpdateAllViews; the base repaints the whole client area.

@@ -18,17 +18,25 @@ namespace {
 // of the largest size we read (2^28 pixels) is 32 MiB uncompressed, while libtiff
 // pads a short strip table to the strip count a tiny file declares: this keeps
 // such a file to tens of megabytes per call instead of half a gigabyte.
-constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = 64 * 1024 * 1024;
+constexpr tmsize_t TIFF_MAX_SINGLE_ALLOC = tmsize_t{64} * 1024 * 1024;
 
 // Directory walks and strip reads go over the file a few times at most; anything
 // beyond this multiple of its size is a loop in the file.
 constexpr std::uint64_t READ_BUDGET_FACTOR = 64;
-constexpr std::uint64_t READ_BUDGET_FLOOR = 1024 * 1024;
+constexpr std::uint64_t READ_BUDGET_FLOOR = std::uint64_t{1024} * 1024;
 
 // libtiff re-sorts its whole field table for every unknown tag of a directory, so
 // a directory of thousands of junk tags costs quadratic time on every open. No
 // fax page has more than a few dozen tags.
 constexpr std::uint64_t MAX_DIRECTORY_ENTRIES = 512;
+
+thread_local SourceReadTally threadReads;
+
+void tallyRead(std::size_t bytes)
+{
+    ++threadReads.reads;
+    threadReads.bytes += bytes;
+}
 
 // libtiff reads a directory as its entry count followed at once by all entries
 // (12 bytes each, 20 in BigTIFF).
@@ -111,7 +119,9 @@ std::size_t SourceRef::sourceRead(void *buffer, std::size_t n)
 {
     if (!m_source->stream)
         return 0;
-    return std::fread(buffer, 1, n, m_source->stream);
+    const std::size_t got = std::fread(buffer, 1, n, m_source->stream);
+    tallyRead(got);
+    return got;
 }
 
 int SourceRef::sourceReadExact(void *buffer, std::size_t n)
@@ -154,8 +164,12 @@ std::size_t SourceRef::sourceReadAt(void *buffer, std::size_t n, std::uint64_t o
     if (!m_source->stream || offset > std::uint64_t(std::numeric_limits<off_t>::max()))
         return 0;
     const ssize_t got = ::pread(::fileno(m_source->stream), buffer, n, static_cast<off_t>(offset));
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    const std::size_t delivered = got > 0 ? static_cast<std::size_t>(got) : 0;
+    tallyRead(delivered);
+    return delivered;
 }
+
+SourceReadTally sourceReadTally() { return threadReads; }
 
 void SourceRef::patchHeader(void *buffer, std::uint64_t n)
 {

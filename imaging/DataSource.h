@@ -81,6 +81,17 @@ private:
     std::uint32_t m_firstDirectory = 0;
 };
 
+// The reads made through sources on the calling thread so far, by libtiff's read
+// procedure and by sourceReadAt alike: how many, and how many bytes came. The work an
+// entry point does on a hostile file is bounded by what it reads, which tests can
+// check without timing it.
+struct SourceReadTally
+{
+    std::uint64_t reads = 0;
+    std::uint64_t bytes = 0;
+};
+SourceReadTally sourceReadTally();
+
 tmsize_t tiffReadProc(thandle_t clientData, void *buffer, tmsize_t size);
 tmsize_t tiffWriteProc(thandle_t clientData, void *buffer, tmsize_t size);
 toff_t tiffSeekProc(thandle_t clientData, toff_t offset, int whence);

@@ -1,6 +1,7 @@
 #include "imaging/PixelConversions.h"
 
 #include "imaging/CallFrame.h"
+#include "imaging/ScratchBuffer.h"
 #include "platform/GlobalMemory.h"
 
 #include <cstring>
@@ -41,13 +42,13 @@ BITMAPINFOHEADER *allocateDib(std::uint32_t width, std::uint32_t height, std::ui
     }
     fillHeader(header, width, height, bitsPerPixel, dibStride(width, bitsPerPixel) * height,
                colorsUsed);
-    std::memcpy(header + 1, colourTable, 4u * entries);
+    std::memcpy(header + 1, colourTable, std::size_t{4} * entries);
     return header;
 }
 
 BYTE *pixelRows(BITMAPINFOHEADER *header, std::uint32_t entries)
 {
-    return reinterpret_cast<BYTE *>(header) + DIB_HEADER_BYTES + 4u * entries;
+    return reinterpret_cast<BYTE *>(header) + DIB_HEADER_BYTES + std::size_t{4} * entries;
 }
 
 } // namespace
@@ -101,6 +102,31 @@ int packPixels(const BYTE *source, std::uint32_t count, std::uint32_t rows, BYTE
     }
     if (pending)
         *destination = static_cast<BYTE>(accumulator << (8 - pending));
+    return 1;
+}
+
+int flipRows(BYTE *buffer, std::int32_t rowBytes, std::uint32_t rows, std::uint32_t &status)
+{
+    status = IMG_OK;
+    if (!buffer) {
+        status = IMG_ERR_BAD_PARAM;
+        return 0;
+    }
+    ScratchBuffer scratch;
+    scratch.resize(rowBytes);
+    if (!scratch.data()) {
+        status = IMG_ERR_NO_MEMORY;
+        return 0;
+    }
+    const auto length = static_cast<std::size_t>(rowBytes);
+    // An odd middle row pairs with itself and stays.
+    for (std::uint64_t top = 0; top < rows / 2; ++top) {
+        BYTE *upper = buffer + top * length;
+        BYTE *lower = buffer + (rows - 1 - top) * length;
+        std::memcpy(scratch.data(), upper, length);
+        std::memcpy(upper, lower, length);
+        std::memcpy(lower, scratch.data(), length);
+    }
     return 1;
 }
 

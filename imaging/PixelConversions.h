@@ -17,6 +17,11 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
 int packPixels(const BYTE *source, std::uint32_t count, std::uint32_t rows, BYTE *destination,
                std::uint32_t bitsPerPixel, std::uint32_t &status);
 
+// Reverses the order of `rows` rows of rowBytes bytes in place, with one row of scratch.
+// 1 on success, also for 0 rows; 0 with 5 (null buffer) or 1 (rowBytes not positive, or
+// no memory for the scratch row), the buffer untouched.
+int flipRows(BYTE *buffer, std::int32_t rowBytes, std::uint32_t rows, std::uint32_t &status);
+
 // Stride in bytes of a bitmap row padded to 4 bytes, and the whole block's size;
 // 0 when the block would exceed IMG_MAX_BLOCK_BYTES.
 std::uint64_t dibStride(std::uint32_t width, std::uint32_t bitsPerPixel);

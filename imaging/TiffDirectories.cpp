@@ -238,6 +238,19 @@ bool rememberedDirectory(SourceRef &source, std::int32_t page, std::uint32_t &of
     return true;
 }
 
+// Leaves the stream where libtiff's own count leaves it, just past the last link of the
+// chain, also when the count came from memory: an entry point that follows without a
+// rewind must find no header there, whether or not the file was remembered.
+ChainCount countLeavingStreamAfterChain(SourceRef &source, const Chain &chain)
+{
+    if (!chain.directories.empty()) {
+        const Directory &last = chain.directories.back();
+        const std::uint64_t end = std::uint64_t(last.offset) + 2 + last.entries * ENTRY_BYTES + 4;
+        source.sourceSeek(static_cast<std::int64_t>(end), SEEK_SET);
+    }
+    return countOf(chain);
+}
+
 } // namespace
 
 ChainCount chainPageCount(SourceRef &source, std::uint32_t &status)
@@ -246,7 +259,7 @@ ChainCount chainPageCount(SourceRef &source, std::uint32_t &status)
     const bool classic = identityOf(source, identity);
     if (classic) {
         if (std::shared_ptr<const Chain> chain = memory().find(identity))
-            return countOf(*chain);
+            return countLeavingStreamAfterChain(source, *chain);
     }
     TiffPtr tiff(openTiffOnSource(source, "r"));
     if (!tiff) {
@@ -258,7 +271,7 @@ ChainCount chainPageCount(SourceRef &source, std::uint32_t &status)
         return ChainCount{std::min<std::uint32_t>(directories, MAX_PAGE_COUNT),
                           directories > MAX_PAGE_COUNT};
     }
-    return countOf(*rememberChain(source, identity));
+    return countLeavingStreamAfterChain(source, *rememberChain(source, identity));
 }
 
 TIFF *openTiffAtPage(SourceRef &source, std::int32_t page, std::uint32_t &status)

@@ -140,11 +140,10 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
 {
     const std::uint64_t scanline = layout.scanlineBytes;
     const std::uint64_t rowBytes = rowBytesOf(layout.width, form);
-    // Rows go straight to where placing from startRowFor and then reversing the
-    // page would leave them: the same page, without a pass over it to reverse it.
-    const std::int64_t start = startRowFor(layout.orientation, layout.height);
-    std::int64_t next = std::int64_t(layout.height) - 1 - start;
-    const std::int64_t step = start == 0 ? -1 : 1;
+    // Rows stored top-down go straight to their rows. Rows stored bottom-up (those
+    // placed from row 0) are placed in file order and the page then turned top-down.
+    const bool bottomUp = startRowFor(layout.orientation, layout.height) == 0;
+    std::int64_t next = 0;
     const bool invertBits = form == PageForm::Bits && layout.photometric == PHOTOMETRIC_MINISBLACK;
 
     for (std::uint64_t row = 0; row < layout.height; row += layout.rowsPerStrip) {
@@ -170,17 +169,20 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
         const auto decoded = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(rows, std::uint64_t(got) / scanline));
         if (form == PageForm::Bytes) {
-            expandBitsToBytes(strip, scanline, decoded, page, layout.width, next, step, table);
+            expandBitsToBytes(strip, scanline, decoded, page, layout.width, next, 1, table);
         } else {
-            copyPackedRows(strip, scanline, decoded, page, layout.width, next, step, invertBits);
+            copyPackedRows(strip, scanline, decoded, page, layout.width, next, 1, invertBits);
         }
         // The block is not zero-filled up front: rows a decoder did not deliver
         // are made white here instead.
         for (std::uint32_t r = decoded; r < rows; ++r)
-            std::memset(page + std::uint64_t(next + step * r) * rowBytes, 0,
+            std::memset(page + std::uint64_t(next + r) * rowBytes, 0,
                         static_cast<std::size_t>(rowBytes));
-        next += step * rows;
+        next += rows;
     }
+    std::uint32_t status = IMG_OK;
+    if (bottomUp && !flipRows(page, static_cast<std::int32_t>(rowBytes), layout.height, status))
+        return status;
     return IMG_OK;
 }
 

@@ -9,8 +9,8 @@
 #include <tiffio.h>
 
 // Orientations 3, 4, 7 and 8 store the bottom row first: 0 for them, the last row
-// for every other. Rows are placed from here and the page then reversed, which the
-// reader does in one step by placing each row where the reversal would move it.
+// for every other. The reader places the rows of the first kind from row 0 and then
+// reverses the page (flipRows); the others it places straight in file order.
 std::int64_t startRowFor(std::uint16_t orientation, std::uint32_t height);
 
 // CCITT modified Huffman, Group 3, Group 4 or modified Huffman with word alignment.

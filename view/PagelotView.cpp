@@ -5,7 +5,6 @@
 #include "framework/FrameWnd.h"
 #include "resources/Resource.h"
 
-#include <QKeyEvent>
 #include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -19,6 +18,8 @@ CPagelotView::CPagelotView()
 }
 
 CPagelotView::~CPagelotView() = default;
+
+BOOL CPagelotView::PreCreateWindow(CREATESTRUCT &cs) { return CScrollView::PreCreateWindow(cs); }
 
 CPagelotDoc *CPagelotView::GetDocument() const
 {
@@ -138,15 +139,17 @@ bool CPagelotView::TurnPageAtEnd(bool down)
     return true;
 }
 
-void CPagelotView::keyPressEvent(QKeyEvent *event)
+void CPagelotView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const Qt::KeyboardModifiers held = Qt::KeyboardModifiers::fromInt(static_cast<int>(nFlags));
+    const Qt::KeyboardModifiers modifiers = held & ~Qt::KeypadModifier;
+    const int key = static_cast<int>(nChar);
     const bool plain = modifiers == Qt::NoModifier;
-    switch (event->key()) {
+    switch (key) {
     case Qt::Key_PageDown:
     case Qt::Key_PageUp:
         // Away from the end, the key table scrolls.
-        if (TurnPageAtEnd(event->key() == Qt::Key_PageDown))
+        if (TurnPageAtEnd(key == Qt::Key_PageDown))
             return;
         break;
     case Qt::Key_Space:
@@ -160,31 +163,32 @@ void CPagelotView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_N:
     case Qt::Key_P:
         if (plain) {
-            RunCommand(event->key() == Qt::Key_N ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS);
+            RunCommand(key == Qt::Key_N ? ID_PAGE_NEXT : ID_PAGE_PREVIOUS);
             return;
         }
         break;
     case Qt::Key_Home:
     case Qt::Key_End:
         if (modifiers == Qt::AltModifier) {
-            RunCommand(event->key() == Qt::Key_Home ? ID_PAGE_FIRST : ID_PAGE_LAST);
+            RunCommand(key == Qt::Key_Home ? ID_PAGE_FIRST : ID_PAGE_LAST);
             return;
         }
         break;
     default:
         break;
     }
-    // Every key-down scrolls once, auto-repeated ones included.
+    // Every key-down scrolls once, auto-repeated ones included: the repeat count is not
+    // consulted.
     for (const ScrollKey &entry : SCROLL_KEYS) {
-        if (entry.key != event->key())
+        if (entry.key != key)
             continue;
-        const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+        const bool ctrl = held.testFlag(Qt::ControlModifier);
         const bool vertical =
             (ctrl ? entry.orientationWithCtrl : entry.orientation) == Qt::Vertical;
         (vertical ? verticalScrollBar() : horizontalScrollBar())->triggerAction(entry.action);
         return;
     }
-    CScrollView::keyPressEvent(event);
+    CScrollView::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CPagelotView::wheelEvent(QWheelEvent *event)

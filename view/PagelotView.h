@@ -25,6 +25,9 @@ public:
 
     CPagelotDoc *GetDocument() const;
 
+    // Makes the view as the scroll view is made.
+    BOOL PreCreateWindow(CREATESTRUCT &cs) override;
+
     // Hint 0 (every document change) rescrolls and repaints; other hints are ignored.
     void OnUpdate(CView *pSender, LPARAM lHint, CObject *pHint) override;
     void OnDraw(CDC *pDC) override;
@@ -69,7 +72,7 @@ protected:
     // Space at the page's bottom go on to the next page, Page Up and Shift+Space at its
     // top back to the previous one; N, P, Alt+Home and Alt+End turn pages. Other keys go
     // to the scroll area's own handling.
-    void keyPressEvent(QKeyEvent *event) override;
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
     // A wheel step down at the page's bottom (up at its top) turns the page as Page Down
     // (Page Up) does; Ctrl with the wheel zooms in and out.
     void wheelEvent(QWheelEvent *event) override;

@@ -21,7 +21,7 @@ protected:
         ASSERT_TRUE(m_pHelp->Open(QStringLiteral(PAGELOT_CHM_PATH)));
         m_pHelp->show();
         QApplication::setActiveWindow(m_pHelp);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pHelp));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_pHelp, 60000));
     }
 
     // Closing hides the window at once and deletes it on the next pass of the loop.

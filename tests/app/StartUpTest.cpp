@@ -2,8 +2,10 @@
 
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
+#include "app/MainFrame.h"
 #include "document/PagelotDoc.h"
 #include "framework/DocTemplate.h"
+#include "framework/MessageBox.h"
 #include "framework/ResourceModule.h"
 #include "framework/RuntimeClass.h"
 #include "resources/Resource.h"
@@ -14,6 +16,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -81,7 +85,7 @@ TEST_F(AppTest, WithAFileShowsPageOneAndTitlesTheWindowAfterIt)
 
 TEST_F(AppTest, AnUnreadableFileIsReportedOnceThenTheEmptyViewerIsTitledAfterIt)
 {
-    const std::string path = m_dir.write("scan.tif", "II*\0 this is no fax");
+    const std::string path = m_dir.write("scan.tif", std::string("II*\0 this is no fax", 19));
     CMainFrame *pFrame = Start({QString::fromStdString(path)});
     ASSERT_NE(pFrame, nullptr);
     ASSERT_EQ(m_messages.size(), 1u);
@@ -207,10 +211,12 @@ TEST(AboutBox, ShowsTheProductLineVersionAndAnOkButton)
     ASSERT_NE(dialog.OkButton(), nullptr);
     EXPECT_EQ(dialog.OkButton()->text(), QStringLiteral("OK"));
     EXPECT_TRUE(dialog.OkButton()->isDefault());
-    dialog.show();
-    dialog.OkButton()->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    // Run modally as Help > About does: OK gives IDOK, Escape IDCANCEL.
+    QTimer::singleShot(0, dialog.OkButton(), &QPushButton::click);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_FALSE(dialog.isVisible());
+    QTimer::singleShot(0, &dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 namespace {
@@ -222,22 +228,39 @@ protected:
     int OnCreate(CCreateContext *) override { return -1; }
 };
 
+// A view that refuses to be made.
+class RefusingView : public CPagelotView
+{
+public:
+    BOOL PreCreateWindow(CREATESTRUCT &) override { return FALSE; }
+};
+
 } // namespace
 
 TEST_F(AppTest, AFrameThatCannotBeCreatedFailsTheStartUp)
 {
-    m_pApp = std::make_unique<CPagelotApp>();
-    auto *pTemplate =
-        new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPagelotDoc),
-                               RUNTIME_CLASS(FailingFrame), RUNTIME_CLASS(CPagelotView));
-    m_pApp->AddDocTemplate(pTemplate);
-    CCommandLineInfo cmdInfo;
-    m_pApp->ParseCommandLine(cmdInfo, {QStringLiteral("pagelot")});
-    EXPECT_FALSE(m_pApp->ProcessShellCommand(cmdInfo));
-    EXPECT_EQ(m_pApp->m_pMainWnd, nullptr);
-    EXPECT_EQ(pTemplate->GetFrame(), nullptr);
-    EXPECT_EQ(pTemplate->GetDocument(), nullptr);
-    EXPECT_TRUE(m_messages.empty());
+    const struct
+    {
+        const char *what;
+        const CRuntimeClass *pFrameClass;
+        const CRuntimeClass *pViewClass;
+    } rows[] = {
+        {"frame", RUNTIME_CLASS(FailingFrame), RUNTIME_CLASS(CPagelotView)},
+        {"view", RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(RefusingView)},
+    };
+    for (const auto &row : rows) {
+        m_pApp = std::make_unique<CPagelotApp>();
+        auto *pTemplate = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPagelotDoc),
+                                                 row.pFrameClass, row.pViewClass);
+        m_pApp->AddDocTemplate(pTemplate);
+        CCommandLineInfo cmdInfo;
+        m_pApp->ParseCommandLine(cmdInfo, {QStringLiteral("pagelot")});
+        EXPECT_FALSE(m_pApp->ProcessShellCommand(cmdInfo)) << row.what;
+        EXPECT_EQ(m_pApp->m_pMainWnd, nullptr) << row.what;
+        EXPECT_EQ(pTemplate->GetFrame(), nullptr) << row.what;
+        EXPECT_EQ(pTemplate->GetDocument(), nullptr) << row.what;
+        EXPECT_TRUE(m_messages.empty()) << row.what;
+    }
 }
 
 TEST(CommandLine, TheFirstArgumentThatIsNoSwitchNamesTheFile)

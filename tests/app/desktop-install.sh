@@ -49,21 +49,16 @@ unset QT_QPA_PLATFORM
 title="$(basename "$fax") - Fax Viewer"
 cat >"$work/inside.sh" <<INSIDE
 set -euo pipefail
-touch "$work/started"
+source "$(realpath "$(dirname "$0")/x11-session.sh")"
 $command >"$work/pagelot.log" 2>&1 &
 pid=\$!
-for _ in \$(seq 1 150); do
-    if xwininfo -root -tree | grep -qF '"$title"'; then
-        kill -TERM \$pid
-        wait \$pid
-        exit 0
-    fi
+shown() {
     kill -0 \$pid 2>/dev/null || { echo "pagelot ended early"; cat "$work/pagelot.log"; exit 1; }
-    sleep 0.1
-done
-echo "no window titled '$title'"
-kill -KILL \$pid
-exit 1
+    xwininfo -root -tree | grep -qF '"$title"'
+}
+wait_until 60 shown || { echo "no window titled '$title'"; kill -KILL \$pid; exit 1; }
+kill -TERM \$pid
+wait \$pid
 INSIDE
 run_under_xvfb 1024x768 "$work/inside.sh"
 echo "desktop install passed"

@@ -22,15 +22,10 @@ cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
 source "$X11_SESSION_SCRIPT"
 pagelot="$1"; fax="$2"; long="$3"; work="$4"
-touch "$work/started"
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
-for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || {
-    echo "openbox did not start"; cat "$work/openbox.log"; exit 1; }
+wmRunning() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_until 60 wmRunning || { echo "openbox did not start"; cat "$work/openbox.log"; exit 1; }
 
 # Managed windows, bottom to top, as "id name" lines.
 stacking() {
@@ -42,24 +37,51 @@ stacking() {
 # The line number (bottom = 1) and id of the window named $1 in stacking's output.
 position() { awk -v name="$1" '{ $1 = ""; if (substr($0, 2) == name) { print NR; exit } }'; }
 windowId() { awk -v name="$1" '{ id = $1; $1 = ""; if (substr($0, 2) == name) { print id; exit } }'; }
-# Waits for the program ($pid, log $log) to show every window named in the arguments.
-await() {
-    local name missing
-    for _ in $(seq 1 150); do
-        order="$(stacking)"
-        missing=""
-        for name in "$@"; do
-            [[ -n "$(windowId "$name" <<<"$order")" ]] || missing="$name"
-        done
-        [[ -z "$missing" ]] && return 0
-        kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$log"; exit 1; }
-        sleep 0.1
+# Whether the program ($pid, log $log) shows every window named in the arguments; sets
+# `order` to the stacking seen and `missing` to a window not (yet) shown.
+shown() {
+    local name
+    kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$log"; exit 1; }
+    order="$(stacking)"
+    missing=""
+    for name in "$@"; do
+        [[ -n "$(windowId "$name" <<<"$order")" ]] || missing="$name"
     done
-    echo "no window '$missing'"; echo "$order"; exit 1
+    [[ -z "$missing" ]]
 }
-# Waits up to 10 s for the program to end, then checks it ended well.
+# Waits for the program to show every window named in the arguments.
+await() {
+    wait_until 60 shown "$@" || { echo "no window '$missing'"; echo "$order"; exit 1; }
+}
+# Whether the window named $1 has the input focus.
+focused() {
+    [[ "$(xdotool getwindowfocus)" == "$(($(windowId "$1" <<<"$(stacking)")))" ]]
+}
+# Waits for the window named $1 to have the focus, so keys typed now go to it.
+awaitFocus() {
+    wait_until 60 focused "$1" || { echo "'$1' never had the focus"; stacking; exit 1; }
+}
+# Returns once openbox has handled every request made before: it answers requests in
+# order, and this one's answer can be seen on the root window.
+wmSync() {
+    local desktops
+    desktops=$(xprop -root _NET_NUMBER_OF_DESKTOPS | awk '{print $3}')
+    desktops=$((desktops == 2 ? 3 : 2))
+    wmctrl -n "$desktops"
+    desktopsAre() { xprop -root _NET_NUMBER_OF_DESKTOPS | grep -q "= $1\$"; }
+    wait_until 60 desktopsAre "$desktops" || { echo "openbox did not answer"; exit 1; }
+}
+# Whether the toolbar is stacked above the main window; sets `order` to the stacking.
+toolbarAbove() {
+    local toolbar main
+    order="$(stacking)"
+    toolbar="$(position Toolbar <<<"$order")"
+    main="$(position "$title" <<<"$order")"
+    [[ -n "$toolbar" && -n "$main" ]] && ((toolbar > main))
+}
+# Waits up to 60 s for the program to end, then checks it ended well.
 awaitEnd() {
-    await_exit "$pid" 10 || { echo "pagelot did not end: $1"; exit 1; }
+    await_exit "$pid" 60 || { echo "pagelot did not end: $1"; exit 1; }
     local status=0
     wait "$pid" || status=$?
     [[ $status -eq 0 ]] || { echo "pagelot exited with $status"; cat "$log"; exit 1; }
@@ -70,12 +92,10 @@ log="$work/pagelot.log"
 pid=$!
 title="$(basename "$fax") - Fax Viewer"
 await "$title" Toolbar
-sleep 1 # let the start-up settle
-order="$(stacking)"
+wait_until 60 toolbarAbove || {
+    echo "the floating toolbar is behind the main window"; echo "$order"; exit 1; }
 import -window root "$work/start.png"
 echo "after start-up, bottom to top:"; echo "$order"
-(($(position Toolbar <<<"$order") > $(position "$title" <<<"$order"))) || {
-    echo "the floating toolbar is behind the main window"; exit 1; }
 
 # A click into the page raises the main window; its tool window goes with it.
 info="$(xwininfo -id "$(windowId "$title" <<<"$order")")"
@@ -83,11 +103,9 @@ x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
 y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 height=$(awk '/Height:/ {print $2}' <<<"$info")
 xdotool mousemove $((x + 60)) $((y + height - 60)) click 1
-sleep 1
-order="$(stacking)"
+wmSync
+toolbarAbove || { echo "the floating toolbar went behind the main window"; echo "$order"; exit 1; }
 echo "after a click into the main window:"; echo "$order"
-(($(position Toolbar <<<"$order") > $(position "$title" <<<"$order"))) || {
-    echo "the floating toolbar went behind the main window"; exit 1; }
 kill -TERM "$pid"
 awaitEnd "on SIGTERM"
 
@@ -103,13 +121,12 @@ pid=$!
 title="$(basename "$long") - Fax Viewer"
 await "$title"
 frame="$(windowId "$title" <<<"$order")"
-sleep 0.5
+awaitFocus "$title"
 xdotool key ctrl+p
 await Print
-sleep 0.5
+awaitFocus Print
 xdotool key Return
 await Printing
-sleep 0.5
 import -window root "$work/printing.png"
 wmctrl -i -c "$frame"
 await "Fax Viewer"

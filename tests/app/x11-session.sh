@@ -16,30 +16,53 @@ x11_session_folders() {
     export X11_SESSION_SCRIPT
 }
 
+# Runs COMMAND ARGS... every 50 ms until it succeeds; fails when it has not within
+# SECONDS. What a test waits for is a condition, never a time: the bound only keeps a
+# broken build from hanging, so it is generous for a loaded machine.
+wait_until() {
+    local seconds="$1" deadline
+    shift
+    deadline=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+process_ended() { ! kill -0 "$1" 2>/dev/null; }
+
 # Waits up to SECONDS for process PID to end; when it has not, kills it and fails.
 await_exit() {
-    local pid="$1" hundredths=$(($2 * 100))
-    for _ in $(seq 1 "$hundredths"); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.01
-    done
-    kill -0 "$pid" 2>/dev/null || return 0
-    kill -KILL "$pid"
+    wait_until "$2" process_ended "$1" && return 0
+    kill -KILL "$1"
     return 1
 }
 
-# Runs `bash SCRIPT ARGS...` under Xvfb with a screen of SIZE (e.g. 1280x1024); the
-# script's status, or 1 when no server came up. The script touches "$work/started" first.
-# Other test runs may start X servers at the same time: the search for a free display
-# begins at a random number, and a server that did not come up is tried again.
+# Runs `bash SCRIPT ARGS...` with DISPLAY on an X server of its own (Xvfb) with a screen
+# of SIZE (e.g. 1280x1024); returns the script's status, or 1 when no server came up.
+# The server picks a free display itself and says which once it accepts clients
+# (-displayfd), so test runs started together never race for a number, and it stays up
+# for the whole script, however many clients come and go (-noreset).
 run_under_xvfb() {
-    local size="$1" status=0 attempt
+    local size="$1" status=0 server display cookie
     shift
-    for attempt in 1 2 3; do
-        status=0
-        xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 ${size}x24" bash "$@" || status=$?
-        [[ -e "$work/started" ]] && return "$status"
-        echo "Xvfb did not start (attempt $attempt)"
-    done
-    return 1
+    : >"$work/display"
+    cookie="$(mcookie)"
+    xauth -q -f "$work/xauth-server" add :0 . "$cookie"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -noreset -nolisten tcp -auth "$work/xauth-server" \
+        3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    server=$!
+    if ! wait_until 60 grep -q '^[0-9][0-9]*$' "$work/display" \
+        || ! kill -0 "$server" 2>/dev/null; then
+        echo "Xvfb did not start"
+        cat "$work/xvfb.log"
+        kill -KILL "$server" 2>/dev/null || true
+        return 1
+    fi
+    display=":$(cat "$work/display")"
+    xauth -q -f "$work/xauthority" add "$display" . "$cookie"
+    DISPLAY="$display" XAUTHORITY="$work/xauthority" bash "$@" || status=$?
+    kill -TERM "$server"
+    wait "$server" || true
+    return "$status"
 }

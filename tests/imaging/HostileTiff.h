@@ -14,10 +14,15 @@
 #include <utility>
 #include <vector>
 
-constexpr double CALL_SECONDS = 2.0;
+// Whether one entry point's reads stay within what a sound reader needs for a file of
+// fileBytes bytes and a page of `rows` rows (0 for the count): no more reads than the
+// file has directory and strip table entries, or the page rows, and no more bytes than
+// the read budget and one walk along the directory chain. A loop in the file, or a
+// walk started again for every page, goes far past it.
+bool isBoundedWork(const SourceReadTally &work, std::uint64_t fileBytes, std::uint32_t rows);
 
 // Runs page count, page information and both readers over the file, expecting
-// codes of their tables, quick answers, matching results and no leaked block.
+// codes of their tables, bounded work, matching results and no leaked block.
 // Returns the byte and bit readers' codes for `page`.
 std::pair<std::uint32_t, std::uint32_t> runAll(const std::string &path, std::int32_t page,
                                                const std::string &what);

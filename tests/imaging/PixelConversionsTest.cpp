@@ -161,3 +161,35 @@ TEST(PackPixels, RefusesBadArguments)
     EXPECT_EQ(packPixels(&byte, 1, 1, &byte, 9, status), 0);
     EXPECT_EQ(status, IMG_ERR_BAD_PARAM);
 }
+
+TEST(FlipRows, ReversesRowsInPlaceOrRefusesWithoutTouchingThem)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<BYTE> rows;
+        std::int32_t rowBytes;
+        std::uint32_t count;
+        int result;
+        std::uint32_t status;
+        std::vector<BYTE> expected;
+    };
+    const Case cases[] = {
+        {"three rows", {1, 2, 3, 4, 5, 6}, 2, 3, 1, IMG_OK, {5, 6, 3, 4, 1, 2}},
+        {"four rows", {1, 2, 3, 4}, 1, 4, 1, IMG_OK, {4, 3, 2, 1}},
+        {"one row", {7, 8, 9}, 3, 1, 1, IMG_OK, {7, 8, 9}},
+        {"no rows", {42}, 1, 0, 1, IMG_OK, {42}},
+        {"rows of no bytes", {1, 2}, 0, 2, 0, IMG_ERR_NO_MEMORY, {1, 2}},
+        {"rows of negative length", {1, 2}, -1, 2, 0, IMG_ERR_NO_MEMORY, {1, 2}},
+    };
+    for (const Case &c : cases) {
+        std::vector<BYTE> rows = c.rows;
+        std::uint32_t status = 99;
+        EXPECT_EQ(flipRows(rows.data(), c.rowBytes, c.count, status), c.result) << c.what;
+        EXPECT_EQ(status, c.status) << c.what;
+        EXPECT_EQ(rows, c.expected) << c.what;
+    }
+    std::uint32_t status = 0;
+    EXPECT_EQ(flipRows(nullptr, 4, 2, status), 0);
+    EXPECT_EQ(status, IMG_ERR_BAD_PARAM);
+}

@@ -1,4 +1,5 @@
 #include "imaging/DataSource.h"
+#include "imaging/TiffDirectories.h"
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
 #include "tests/imaging/TiffTestSupport.h"
@@ -260,30 +261,85 @@ TEST(TiffPageReader, NullAndInvalidHandlesAndOutputs)
     imgCloseSource(source);
 }
 
-TEST(TiffPageReader, SecondEntryPointWithoutRewindFailsToOpen)
+TEST(TiffEntryPoints, EachReadsItsHeaderWhereTheSourceStands)
 {
+    // Every entry point opens libtiff where the source stands: after another entry
+    // point that is not the header, whether or not the file's chain was remembered,
+    // and after a rewind it is.
+    struct EntryPoint
+    {
+        const char *name;
+        std::uint32_t notTiff; // the code when no header is found
+        void (*run)(DataSource *source);
+    };
+    static const EntryPoint entries[] = {
+        {"page count", IMG_ERR_INVALID_TIFF, [](DataSource *s) { imgTiffPageCount(s); }},
+        {"pages past count", IMG_ERR_INVALID_TIFF,
+         [](DataSource *s) { imgTiffHasPagesPastCount(s); }},
+        {"page information", IMG_ERR_INVALID_TIFF,
+         [](DataSource *s) {
+             std::uint32_t width = 0;
+             std::uint32_t height = 0;
+             std::int32_t bits = 0;
+             imgGetTiffInfo(s, &width, &height, &bits, nullptr);
+         }},
+        {"page 3 resolution", IMG_ERR_INVALID_TIFF,
+         [](DataSource *s) {
+             TiffResolution resolution{};
+             imgGetTiffPageResolution(s, 2, &resolution);
+         }},
+        {"byte page 1", IMG_ERR_FILE_OPEN,
+         [](DataSource *s) {
+             std::uint32_t width = 0;
+             std::uint32_t height = 0;
+             GlobalFree(imgReadTiffPage8(s, &width, &height, 0));
+         }},
+        {"bit page 3", IMG_ERR_FILE_OPEN,
+         [](DataSource *s) {
+             std::uint32_t width = 0;
+             std::uint32_t height = 0;
+             GlobalFree(imgReadTiffPage1(s, &width, &height, 2));
+         }},
+    };
     TempDir dir;
-    const std::string path = dir.file("page.tif");
-    ASSERT_TRUE(writeFaxTiff(path, makePatternImage(64, 40)));
-    DataSource *source = imgOpenFileSource(path.c_str());
-    ASSERT_NE(source, nullptr);
-    EXPECT_EQ(imgTiffPageCount(source), 1u);
-
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    BYTE *page = imgReadTiffPage1(source, &width, &height, 0);
-    EXPECT_EQ(page, nullptr);
-    EXPECT_EQ(imgGetLastError(), IMG_ERR_FILE_OPEN);
-    std::int32_t bits = 0;
-    EXPECT_EQ(imgGetTiffInfo(source, &width, &height, &bits, nullptr), 0);
-    EXPECT_EQ(imgGetLastError(), IMG_ERR_INVALID_TIFF);
-
-    ASSERT_EQ(imgSeekSource(source, 0, 0), 1);
-    page = imgReadTiffPage1(source, &width, &height, 0);
-    EXPECT_NE(page, nullptr);
-    EXPECT_EQ(imgGetLastError(), IMG_OK);
-    GlobalFree(page);
-    imgCloseSource(source);
+    const std::string path = dir.file("pages.tif");
+    ASSERT_TRUE(writeFaxTiff(path, {{makePatternImage(64, 40, 1)},
+                                    {makePatternImage(72, 30, 2)},
+                                    {makePatternImage(80, 20, 3)}}));
+    const std::size_t live = GlobalLiveBlockCount();
+    const auto remember = [&] {
+        std::uint32_t code = 0;
+        ASSERT_EQ(pageCount(path, &code), 3u);
+        ASSERT_EQ(code, IMG_OK);
+    };
+    for (const bool remembered : {false, true}) {
+        for (const EntryPoint &first : entries) {
+            for (const EntryPoint &second : entries) {
+                const std::string what = std::string(first.name) + " then " + second.name
+                                         + (remembered ? ", chain remembered" : ", chain not");
+                forgetDirectoryChains();
+                if (remembered)
+                    remember();
+                DataSource *source = imgOpenFileSource(path.c_str());
+                ASSERT_NE(source, nullptr);
+                first.run(source);
+                EXPECT_EQ(imgGetLastError(), IMG_OK) << what;
+                second.run(source);
+                EXPECT_EQ(imgGetLastError(), second.notTiff) << what << " without a rewind";
+                ASSERT_EQ(imgSeekSource(source, 0, 0), 1);
+                second.run(source);
+                EXPECT_EQ(imgGetLastError(), IMG_OK) << what << " after a rewind";
+                imgCloseSource(source);
+            }
+            // A fresh source moved off the header fails the same way.
+            DataSource *source = imgOpenFileSource(path.c_str());
+            ASSERT_EQ(imgSeekSource(source, 4, 0), 1);
+            first.run(source);
+            EXPECT_EQ(imgGetLastError(), first.notTiff) << first.name << " from offset 4";
+            imgCloseSource(source);
+        }
+    }
+    EXPECT_EQ(GlobalLiveBlockCount(), live);
 }
 
 TEST(TiffPageInformation, ResolutionsAsTheFileGivesThem)

@@ -4,11 +4,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double since(Clock::time_point start)
+SourceReadTally since(const SourceReadTally &start)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    const SourceReadTally now = sourceReadTally();
+    return SourceReadTally{now.reads - start.reads, now.bytes - start.bytes};
 }
 
 PageRead readPage(const std::string &path, std::int32_t page, bool bits)
@@ -19,10 +18,10 @@ PageRead readPage(const std::string &path, std::int32_t page, bool bits)
         read.code = imgGetLastError();
         return read;
     }
-    auto start = Clock::now();
+    const SourceReadTally start = sourceReadTally();
     BYTE *block = bits ? imgReadTiffPage1(source, &read.width, &read.height, page)
                        : imgReadTiffPage8(source, &read.width, &read.height, page);
-    read.seconds = since(start);
+    read.work = since(start);
     read.code = imgGetLastError();
     if (block) {
         read.returnedBlock = true;
@@ -45,7 +44,7 @@ PageRead readPage1(const std::string &path, std::int32_t page)
     return readPage(path, page, true);
 }
 
-std::uint32_t pageCount(const std::string &path, std::uint32_t *code, double *seconds)
+std::uint32_t pageCount(const std::string &path, std::uint32_t *code, SourceReadTally *work)
 {
     DataSource *source = imgOpenFileSource(path.c_str());
     if (!source) {
@@ -53,10 +52,10 @@ std::uint32_t pageCount(const std::string &path, std::uint32_t *code, double *se
             *code = imgGetLastError();
         return 0;
     }
-    auto start = Clock::now();
+    const SourceReadTally start = sourceReadTally();
     std::uint32_t count = imgTiffPageCount(source);
-    if (seconds)
-        *seconds = since(start);
+    if (work)
+        *work = since(start);
     if (code)
         *code = imgGetLastError();
     imgCloseSource(source);

@@ -3,10 +3,10 @@
 // Calls of the TIFF entry points on a file path, each on a fresh source, with the
 // result copied out of its global block so tests compare plain vectors.
 
+#include "imaging/DataSource.h"
 #include "imaging/imaging.h"
 #include "tools/fixtures/FixtureWriter.h"
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ struct PageRead
     std::uint32_t height = 0;
     bool returnedBlock = false;
     std::vector<std::uint8_t> pixels;
-    double seconds = 0.0;
+    SourceReadTally work; // what the call read
 };
 
 struct InfoRead
@@ -33,9 +33,9 @@ struct InfoRead
 
 PageRead readPage8(const std::string &path, std::int32_t page);
 PageRead readPage1(const std::string &path, std::int32_t page);
-// Page count and its code; seconds taken in `seconds` when given.
+// Page count and its code; what the call read in `work` when given.
 std::uint32_t pageCount(const std::string &path, std::uint32_t *code = nullptr,
-                        double *seconds = nullptr);
+                        SourceReadTally *work = nullptr);
 InfoRead tiffInfo(const std::string &path);
 
 // The image a correct reader gives: byte page (0/1 per pixel) and bit page.
