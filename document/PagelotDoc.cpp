@@ -1,6 +1,7 @@
 #include "document/PagelotDoc.h"
 
 #include "display/ImagingErrorText.h"
+#include "display/PageRender.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceModule.h"
@@ -18,15 +19,6 @@ namespace {
 constexpr std::int32_t HALF_SIZE_SCREEN_WIDTH = 864;
 // Page counts stop here; a file with more pages is said so when it opens.
 constexpr std::int32_t MAX_PAGE_COUNT = 65535;
-
-// The reason stays the error text as it is, on a line of its own below the file.
-void showReadError(const CString &path, std::int32_t index, std::uint32_t code)
-{
-    const CString where = QStringLiteral("Cannot read page %1 of %2:")
-                              .arg(index + 1)
-                              .arg(QDir::toNativeSeparators(path));
-    AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
-}
 
 const QString kTipsSection = QStringLiteral("Settings");
 const QString kTipsEntry = QStringLiteral("EnableTips");
@@ -99,28 +91,14 @@ void CPagelotDoc::MapCommands()
     ON_UPDATE_COMMAND_UI(ID_INDICATOR_SIZE, &CPagelotDoc::OnUpdateIndicatorSize);
 }
 
-bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
-{
-    const std::uint32_t code = m_sourcePage.LoadPage(m_strPath, index);
-    if (code != 0) {
-        showReadError(m_strPath, index, code);
-        return false;
-    }
-    // Taken before row doubling, which starts the page afresh.
-    if (pPageCount)
-        *pPageCount = m_sourcePage.m_nPageCount;
-    if (m_sourcePage.NeedsRowDoubling())
-        m_sourcePage.DoubleRows();
-    return true;
-}
-
 void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
 {
     const CString shownPath = m_strPath;
     const CSize shownResolution = m_sourcePage.m_resolution;
     m_strPath = path;
     std::int32_t nPageCount = 0;
-    if (!ReadSourcePage(0, &nPageCount)) {
+    if (const std::uint32_t code = ReadShownPage(m_sourcePage, m_strPath, 0, &nPageCount)) {
+        ShowReadError(0, code);
         // The previous page stays on screen: keep reading and printing from its file, and
         // with its resolution, not the one that just failed.
         if (HasPage()) {
@@ -137,13 +115,12 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     ++m_nLoadSerial;
 
     const CSize size = m_sourcePage.m_size;
-    if (GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH) {
-        RenderForScreen(CSize(size.cx / 2, size.cy / 2));
-        m_nZoomMode = ZoomMode::Scale50;
-    } else {
-        RenderForScreen(CSize(size.cx / 3, size.cy / 3));
-        m_nZoomMode = ZoomMode::Scale33;
-    }
+    const bool half = GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH;
+    const std::int32_t divisor = half ? 2 : 3;
+    const RenderSpec spec{CSize(size.cx / divisor, size.cy / divisor), false, Screen().ratio,
+                          m_bAntiAlias};
+    RenderPage(m_displayPage, m_sourcePage, spec);
+    m_nZoomMode = half ? ZoomMode::Scale50 : ZoomMode::Scale33;
 
     if (setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
@@ -151,11 +128,25 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
 }
 
-void CPagelotDoc::RenderForScreen(CSize shown)
+void CPagelotDoc::ShowReadError(std::int32_t index, std::uint32_t code) const
 {
-    const CView *pView = GetFirstView();
-    m_displayPage.ScaleForScreen(m_sourcePage, shown, pView ? pView->devicePixelRatioF() : 1.0,
-                                 m_bAntiAlias);
+    // The reason stays the error text as it is, on a line of its own below the file.
+    const CString where = QStringLiteral("Cannot read page %1 of %2:")
+                              .arg(index + 1)
+                              .arg(QDir::toNativeSeparators(m_strPath));
+    AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
+}
+
+ScreenState CPagelotDoc::Screen() const
+{
+    ScreenState screen;
+    if (const CView *pView = GetFirstView()) {
+        screen.bHasView = true;
+        pView->GetClientRect(&screen.client);
+        screen.ratio = pView->devicePixelRatioF();
+    }
+    screen.nScrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    return screen;
 }
 
 void CPagelotDoc::RefreshDisplay()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/PageBitmap.h"
+#include "document/PageFit.h"
 #include "document/ZoomModes.h"
 #include "framework/Document.h"
 
@@ -99,22 +100,15 @@ protected:
 private:
     void MapCommands();
     void ChangePage(std::int32_t index);
-    // Reads page index into the source page, doubling the rows of low-resolution pages, and
-    // gives the file's page count. Shows the error text and returns false when the page
-    // cannot be read.
-    bool ReadSourcePage(std::int32_t index, std::int32_t *pPageCount);
-    // Reduces the source page into the display page to fit the view along its width or its
-    // height, for a page about to be turned. False, with the display page untouched, when
-    // there is no page, no view or no room to show anything.
-    bool RenderFit(bool fitWidth, Rotation turn);
-    bool RenderScaled(std::int32_t width, std::int32_t height);
-    // Renders the display page for zoom from the source page, for a page about to be
-    // turned. False, with the display page untouched, when there is nothing to show.
+    // The message box of a page of the open file that cannot be read.
+    void ShowReadError(std::int32_t index, std::uint32_t code) const;
+    // The screen as the first view gives it, taken once before a page is rendered.
+    ScreenState Screen() const;
+    // How a page is rendered for zoom, turned to `turn` afterwards, on the screen now.
+    RenderPlan PlanZoom(const ZoomModeInfo &zoom, Rotation turn) const;
+    // Renders the display page from the source page for zoom, turned to `turn`. False,
+    // with the display page untouched, when there is nothing to show.
     bool RenderZoom(const ZoomModeInfo &zoom, Rotation turn);
-    // Reduces the source page into the display page for a size in logical pixels, at the
-    // view's device pixel ratio.
-    void RenderForScreen(CSize shown);
-    void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);
     // The fixed scale next larger or smaller than the page shown, or null at that end or

@@ -184,8 +184,10 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
     return IMG_OK;
 }
 
+// Reads into reuse when that global block holds the page, else into a new block; the
+// caller keeps owning reuse whatever comes back.
 BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, std::int32_t page,
-               PageForm form)
+               PageForm form, BYTE *reuse)
 {
     return runFramedOnSource<BYTE *>(
         handle, [&](SourceRef &source, std::uint32_t &status) -> BYTE * {
@@ -223,8 +225,11 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
             }
             // Every row of the block is written below, so it is not zero-filled:
             // that would be one more pass over a page-sized block per page change.
-            PageBlock block(static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, blockBytes)));
-            if (!block) {
+            const bool reused = reuse && GlobalSize(reuse) >= blockBytes;
+            PageBlock block(reused ? nullptr
+                                   : static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, blockBytes)));
+            BYTE *target = reused ? reuse : block.get();
+            if (!target) {
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
@@ -237,14 +242,15 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
-            status = readStrips(tiff.get(), layout, strip.get(), std::uint64_t(stripSize),
-                                block.get(), form, table.data());
+            status = readStrips(tiff.get(), layout, strip.get(), std::uint64_t(stripSize), target,
+                                form, table.data());
             if (status != IMG_OK)
                 return nullptr;
             strip.reset();
             tiff.reset();
             table.release();
-            return block.release();
+            block.release();
+            return target;
         });
 }
 
@@ -329,11 +335,23 @@ std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
 BYTE *imgReadTiffPage8(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
                        std::int32_t page)
 {
-    return readPage(handle, width, height, page, PageForm::Bytes);
+    return readPage(handle, width, height, page, PageForm::Bytes, nullptr);
+}
+
+BYTE *imgReadTiffPage8Into(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block)
+{
+    return readPage(handle, width, height, page, PageForm::Bytes, block);
 }
 
 BYTE *imgReadTiffPage1(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
                        std::int32_t page)
 {
-    return readPage(handle, width, height, page, PageForm::Bits);
+    return readPage(handle, width, height, page, PageForm::Bits, nullptr);
+}
+
+BYTE *imgReadTiffPage1Into(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block)
+{
+    return readPage(handle, width, height, page, PageForm::Bits, block);
 }

@@ -1,0 +1,25 @@
+#include "display/PageRender.h"
+
+std::uint32_t ReadShownPage(CPageBitmap &source, const CString &path, std::int32_t index,
+                            std::int32_t *pPageCount)
+{
+    if (std::uint32_t code = source.LoadPage(path, index))
+        return code;
+    // Taken before row doubling, which starts the page afresh.
+    if (pPageCount)
+        *pPageCount = source.m_nPageCount;
+    // The one correction of the pixels' shape on the screen's road.
+    if (source.NeedsRowDoubling())
+        source.DoubleRows();
+    return IMG_OK;
+}
+
+std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &spec)
+{
+    const std::uint32_t code =
+        spec.bActualSize ? display.CopyFrom(source)
+                         : display.ScaleForScreen(source, spec.shown, spec.ratio, spec.bSmooth);
+    if (spec.nTurn != RenderSpec::NO_TURN)
+        display.Rotate(spec.nTurn);
+    return code;
+}
