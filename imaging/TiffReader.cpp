@@ -25,6 +25,20 @@ struct TiffMemoryFree
 };
 using StripBuffer = std::unique_ptr<std::uint8_t, TiffMemoryFree>;
 
+// The calling thread's strip buffer, kept from one read to the next: a page change
+// would otherwise take half a megabyte fresh from the kernel, and fault on every page
+// of it, each time. A read needing under a quarter of it gives the rest back.
+std::uint8_t *threadStripBuffer(std::uint64_t bytes)
+{
+    thread_local StripBuffer buffer;
+    thread_local std::uint64_t held = 0;
+    if (buffer && held >= bytes && held / 4 <= bytes)
+        return buffer.get();
+    buffer.reset(static_cast<std::uint8_t *>(_TIFFmalloc(static_cast<tmsize_t>(bytes))));
+    held = buffer ? bytes : 0;
+    return buffer.get();
+}
+
 struct GlobalBlockFree
 {
     void operator()(BYTE *block) const { GlobalFree(block); }
@@ -210,7 +224,7 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_FILE_READ;
                 return nullptr;
             }
-            StripBuffer strip(static_cast<std::uint8_t *>(_TIFFmalloc(stripSize)));
+            std::uint8_t *strip = threadStripBuffer(std::uint64_t(stripSize));
             if (!strip) {
                 TIFFError(TIFFFileName(tiff.get()), "No space for strip buffer");
                 status = IMG_ERR_NO_MEMORY;
@@ -242,11 +256,10 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
-            status = readStrips(tiff.get(), layout, strip.get(), std::uint64_t(stripSize), target,
-                                form, table.data());
+            status = readStrips(tiff.get(), layout, strip, std::uint64_t(stripSize), target, form,
+                                table.data());
             if (status != IMG_OK)
                 return nullptr;
-            strip.reset();
             tiff.reset();
             table.release();
             block.release();

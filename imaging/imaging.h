@@ -83,6 +83,8 @@ std::int32_t imgGetTiffInfo(DataSource *source, std::uint32_t *width, std::uint3
 std::int32_t imgGetTiffPageResolution(DataSource *source, std::int32_t page,
                                       TiffResolution *resolution);
 
+// The readers below keep one strip buffer per thread from one read to the next.
+//
 // Reads a bilevel page as width x height bytes, 1 where black. Caller frees the
 // block with GlobalFree. Null with 1 (too large / no memory), 2 (not TIFF), 3 (strip
 // unreadable, LZW), 5 (no such page), 28 (not bilevel strips).
