@@ -6,6 +6,7 @@
 // (bench/page-turn.sh does both, and at QT_SCALE_FACTOR=2), which makes every large
 // block fresh from the kernel, as a program left running for days drifts into.
 
+#include "display/PagePrefetcher.h"
 #include "document/PagelotDoc.h"
 #include "resources/Resource.h"
 #include "tools/fixtures/LongFax.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -107,6 +109,47 @@ struct Scene
     CPagelotView view;
 };
 
+double residentMB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Runs the event loop until the page after the one shown is prepared.
+void settleAhead(Scene &scene)
+{
+    CPagePrefetcher &ahead = scene.document.GetPrefetcher();
+    const std::int32_t next = scene.document.GetCurrentPage() + 1;
+    while (!ahead.IsReady(next))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Next Page to a page prepared while the program was idle (the wait is not timed).
+void BM_NextPrepared(benchmark::State &state)
+{
+    Scene scene;
+    scene.Open(files().path(0));
+    const double before = residentMB();
+    double prepared = before;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (scene.document.GetCurrentPage() + 1 >= std::int32_t(TEXT_PAGES))
+            scene.GoTo(0);
+        settleAhead(scene);
+        prepared = std::max(prepared, residentMB());
+        state.ResumeTiming();
+        scene.Run(ID_PAGE_NEXT);
+    }
+    state.counters["resident_MB"] = prepared;
+    state.counters["ahead_MB"] = prepared - before;
+}
+
 // Go to Page between two pages far apart: neither is ever a neighbour of the other.
 void BM_GoToFar(benchmark::State &state)
 {
@@ -119,6 +162,8 @@ void BM_GoToFar(benchmark::State &state)
         scene.GoTo(page);
     }
     countFaults(state, faults);
+    // No event loop runs between the turns, so nothing is prepared ahead.
+    state.counters["resident_MB"] = residentMB();
 }
 
 // The same page change in a document that first opened the long faxes in turn,
@@ -160,6 +205,10 @@ public:
         for (const auto &[name, ms] : m_times)
             std::printf("FIGURE %s %.3f\n", name.c_str(), ms);
         const double far = m_times["GoToFar"];
+        const double next = m_times["NextPrepared"];
+        std::printf("  Next Page to a prepared page %.2f = %.2f x Go to Page far away   target "
+                    "at most 0.25\n",
+                    next, far > 0 ? next / far : 0.0);
         const double after = m_times["AfterLongFaxes"];
         std::printf("  page change after the long faxes %.2f = %.2f x the same with nothing "
                     "else opened   target at most 1.5\n",
@@ -188,6 +237,15 @@ int main(int argc, char **argv)
             });
     };
     add("GoToFar", BM_GoToFar);
+    // Each turn waits, untimed, for the worker at its low priority: a fixed count.
+    benchmark::RegisterBenchmark("NextPrepared", BM_NextPrepared)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(40)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("min", [](const std::vector<double> &v) {
+            return *std::min_element(v.begin(), v.end());
+        });
     add("AfterLongFaxes", BM_AfterLongFaxes);
     FigureReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

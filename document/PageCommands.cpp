@@ -1,3 +1,4 @@
+#include "display/PagePrefetcher.h"
 #include "display/PageRender.h"
 #include "document/PageFit.h"
 #include "document/PagelotDoc.h"
@@ -41,23 +42,33 @@ void CPagelotDoc::ChangePage(std::int32_t index)
     // same page: a fit with no room at all is refused before anything is read.
     if (!plan.HasRoom())
         return;
-    // The new page is read into the blocks of the one it replaces.
-    if (const std::uint32_t code = ReadShownPage(m_sourcePage, m_strPath, index, nullptr)) {
-        ShowReadError(index, code);
-        return;
+    const auto rule = [&plan](CSize page) { return plan.For(page); };
+    if (std::shared_ptr<PreparedPage> prepared = m_pPrefetcher->Take(index, m_strPath, rule)) {
+        // Read and rendered ahead for this very state: swapped in, bitmap and all; the
+        // blocks of the page it replaces go to the next page prepared.
+        m_sourcePage.Swap(prepared->source);
+        m_displayPage.Swap(prepared->display);
+        m_pPrefetcher->GiveBack(std::move(prepared));
+    } else {
+        // The new page is read into the blocks of the one it replaces.
+        if (const std::uint32_t code = ReadShownPage(m_sourcePage, m_strPath, index, nullptr)) {
+            ShowReadError(index, code);
+            return;
+        }
+        const std::optional<RenderSpec> spec = plan.For(m_sourcePage.m_size);
+        if (!spec) {
+            // A page too narrow to show a pixel of at this fit: the page shown stays, and
+            // so does the page it was rendered from.
+            ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr);
+            return;
+        }
+        RenderPage(m_displayPage, m_sourcePage, *spec);
+        m_displayPage.MakeDib();
     }
-    const std::optional<RenderSpec> spec = plan.For(m_sourcePage.m_size);
-    if (!spec) {
-        // A page too narrow to show a pixel of at this fit: the page shown stays, and so
-        // does the page it was rendered from.
-        ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr);
-        return;
-    }
-    RenderPage(m_displayPage, m_sourcePage, *spec);
     if (!m_bUpsideDown)
         m_nRotation = Rotation::None;
     m_nCurrentPage = index;
-    RefreshDisplay();
+    ShowDisplay();
 }
 
 void CPagelotDoc::GoToPage(std::int32_t index)

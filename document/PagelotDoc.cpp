@@ -1,6 +1,7 @@
 #include "document/PagelotDoc.h"
 
 #include "display/ImagingErrorText.h"
+#include "display/PagePrefetcher.h"
 #include "display/PageRender.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
@@ -27,6 +28,7 @@ const QString kTipsEntry = QStringLiteral("EnableTips");
 
 CPagelotDoc::CPagelotDoc()
     : m_bEnableTips(ReadEnableTipsSetting())
+    , m_pPrefetcher(std::make_unique<CPagePrefetcher>())
 {
     MapCommands();
 }
@@ -108,6 +110,8 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         return;
     }
 
+    // Pages prepared from the file before go, and so do their blocks.
+    m_pPrefetcher->Drop();
     m_nRotation = Rotation::None;
     m_bUpsideDown = FALSE;
     m_nCurrentPage = 0;
@@ -152,13 +156,35 @@ ScreenState CPagelotDoc::Screen() const
 void CPagelotDoc::RefreshDisplay()
 {
     m_displayPage.MakeDib();
+    ShowDisplay();
+}
+
+void CPagelotDoc::ShowDisplay()
+{
     UpdateAllViews(nullptr, 0, nullptr);
+    PrepareNeighbours();
+}
+
+void CPagelotDoc::PrepareNeighbours()
+{
+    if (!HasPage())
+        return;
+    std::vector<std::int32_t> pages;
+    for (const std::int32_t page : {m_nCurrentPage + 1, m_nCurrentPage - 1})
+        if (page >= 0 && page < m_nPageCount)
+            pages.push_back(page);
+    // As the page commands will render them: only a half turn is carried over.
+    const RenderPlan plan = PlanZoom(ZoomModeInfoOf(m_nZoomMode),
+                                     m_bUpsideDown ? Rotation::UpsideDown : Rotation::None);
+    m_pPrefetcher->Prepare(m_strPath, std::move(pages),
+                           [plan](CSize page) { return plan.For(page); });
 }
 
 BOOL CPagelotDoc::OnOpenDocument(const CString &pathName)
 {
     LoadFaxFile(pathName, FALSE);
     m_displayPage.MakeDib();
+    PrepareNeighbours();
     return TRUE;
 }
 

@@ -6,8 +6,10 @@
 #include "framework/Document.h"
 
 #include <cstdint>
+#include <memory>
 
 class CCmdUI;
+class CPagePrefetcher;
 
 enum class Rotation : std::int32_t {
     None = 0,
@@ -32,6 +34,8 @@ public:
     void LoadFaxFile(const CString &path, BOOL setTitle);
     // Rebuilds the display bitmap and tells the views to rescroll and repaint.
     void RefreshDisplay();
+    // The neighbours of the page shown, read and rendered ahead for what is shown now.
+    CPagePrefetcher &GetPrefetcher() { return *m_pPrefetcher; }
     // The command-line open: reports success even when the page cannot be read, so the
     // framework still records the path and titles the window after it.
     BOOL OnOpenDocument(const CString &pathName) override;
@@ -100,6 +104,9 @@ protected:
 private:
     void MapCommands();
     void ChangePage(std::int32_t index);
+    // Tells the views the display page changed, and has its neighbours prepared ahead.
+    void ShowDisplay();
+    void PrepareNeighbours();
     // The message box of a page of the open file that cannot be read.
     void ShowReadError(std::int32_t index, std::uint32_t code) const;
     // The screen as the first view gives it, taken once before a page is rendered.
@@ -128,4 +135,5 @@ private:
     std::uint32_t m_nLoadSerial = 0;
     BOOL m_bEnableTips = TRUE;
     BOOL m_bAntiAlias = TRUE;
+    std::unique_ptr<CPagePrefetcher> m_pPrefetcher;
 };

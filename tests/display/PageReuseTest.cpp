@@ -1,10 +1,13 @@
 #include "PageTestHelpers.h"
 
+#include "display/PagePrefetcher.h"
 #include "display/PageRender.h"
 #include "platform/GlobalMemory.h"
 #include "tools/fixtures/FixtureWriter.h"
 #include "tools/fixtures/TempDir.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -129,4 +132,43 @@ TEST(PageBitmap, SwapExchangesEverythingItHolds)
     EXPECT_EQ(rendered.ShownSize(), CSize(0, 0));
     EXPECT_EQ(rendered.m_pPixels, nullptr);
     EXPECT_EQ(rendered.m_resolution, CSize(200, 200));
+}
+
+// A page prepared on the worker is the page a render on demand makes, bitmap included,
+// at both device pixel ratios; it is handed out only for the plan it was made for.
+TEST(PagePrefetcher, PreparesWhatARenderOnDemandMakes)
+{
+    ReuseFile file;
+    const CString path = CString::fromStdString(file.path);
+    CPagePrefetcher ahead;
+    for (const double ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(testing::Message() << "ratio " << ratio);
+        const CPagePrefetcher::Plan plan = [ratio](CSize page) -> std::optional<RenderSpec> {
+            return RenderSpec{CSize(page.cx / 3, page.cy / 3), false, ratio, TRUE, IMG_ROT_180};
+        };
+        ahead.Prepare(path, {2, 1}, plan);
+        // A bound against a hang, not a time: the worker runs at the lowest priority.
+        QElapsedTimer clock;
+        clock.start();
+        while (!(ahead.IsReady(1) && ahead.IsReady(2)) && clock.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_TRUE(ahead.IsReady(1) && ahead.IsReady(2));
+        const CPagePrefetcher::Plan other = [](CSize page) -> std::optional<RenderSpec> {
+            return RenderSpec{CSize(page.cx / 2, page.cy / 2)};
+        };
+        EXPECT_EQ(ahead.Take(2, path, other), nullptr);
+        const std::shared_ptr<PreparedPage> page = ahead.Take(1, path, plan);
+        ASSERT_NE(page, nullptr);
+
+        Pages fresh;
+        ASSERT_EQ(ReadShownPage(fresh.source, path, 1, nullptr), IMG_OK);
+        RenderPage(fresh.display, fresh.source, *plan(fresh.source.m_size));
+        fresh.display.MakeDib();
+        EXPECT_EQ(pageBytes(page->source), pageBytes(fresh.source));
+        EXPECT_EQ(page->display.ShownSize(), fresh.display.ShownSize());
+        EXPECT_EQ(pageBytes(page->display), pageBytes(fresh.display));
+        const std::size_t dib = GlobalSize(fresh.display.m_pDib);
+        EXPECT_EQ(blockBytes(page->display.m_pDib, dib), blockBytes(fresh.display.m_pDib, dib));
+        ahead.GiveBack(page);
+    }
 }
