@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -49,8 +50,17 @@ CPageBitmap::CPageBitmap()
 
 CPageBitmap::~CPageBitmap() { Free(); }
 
+std::uint64_t CPageBitmap::RecentNeeds::Largest() const
+{
+    return *std::max_element(std::begin(m_bytes), std::end(m_bytes));
+}
+
 std::uint32_t CPageBitmap::Free()
 {
+    GlobalFree(m_pSparePixels);
+    m_pSparePixels = nullptr;
+    GlobalFree(m_pSpareDib);
+    m_pSpareDib = nullptr;
     if (m_pPixels) {
         m_nAccessCount = 0;
         GlobalFree(m_pPixels);
@@ -68,15 +78,60 @@ std::uint32_t CPageBitmap::Free()
     return IMG_OK;
 }
 
+void CPageBitmap::Clear()
+{
+    if (m_pPixels) {
+        GlobalFree(m_pSparePixels);
+        m_pSparePixels = m_pPixels;
+        m_pPixels = nullptr;
+    }
+    if (m_pDib) {
+        GlobalFree(m_pSpareDib);
+        m_pSpareDib = m_pDib;
+        m_pDib = nullptr;
+    }
+    m_nAccessCount = 0;
+    m_size = CSize(0, 0);
+    m_nPageCount = 0;
+    m_shownSize = CSize(0, 0);
+    TrimSpares();
+}
+
+void CPageBitmap::TrimSpares()
+{
+    if (m_pSparePixels && GlobalSize(m_pSparePixels) > m_pixelNeeds.Largest()) {
+        GlobalFree(m_pSparePixels);
+        m_pSparePixels = nullptr;
+    }
+    if (m_pSpareDib && GlobalSize(m_pSpareDib) > m_dibNeeds.Largest()) {
+        GlobalFree(m_pSpareDib);
+        m_pSpareDib = nullptr;
+    }
+}
+
+BYTE *CPageBitmap::TakePixelBlock(std::uint64_t bytes, unsigned flags)
+{
+    m_pixelNeeds.Note(bytes);
+    BYTE *block = m_pSparePixels;
+    m_pSparePixels = nullptr;
+    if (block && GlobalSize(block) >= bytes) {
+        if (flags & GMEM_ZEROINIT)
+            std::memset(block, 0, bytes);
+        return block;
+    }
+    GlobalFree(block);
+    return static_cast<BYTE *>(GlobalAlloc(flags, bytes));
+}
+
 std::uint32_t CPageBitmap::Allocate(CSize size) { return AllocateBlock(size, GPTR); }
 
 std::uint32_t CPageBitmap::AllocateBlock(CSize size, unsigned flags)
 {
-    Free();
+    Clear();
     std::uint64_t bytes = 0;
     BYTE *pixels = nullptr;
     if (pageBytes(size, bytes))
-        pixels = static_cast<BYTE *>(GlobalAlloc(flags, bytes));
+        pixels = TakePixelBlock(bytes, flags);
     if (!pixels) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
         return IMG_ERR_NO_MEMORY;
@@ -95,18 +150,22 @@ void CPageBitmap::Swap(CPageBitmap &other)
     std::swap(m_nAccessCount, other.m_nAccessCount);
     std::swap(m_nPageCount, other.m_nPageCount);
     std::swap(m_nMergedFrom, other.m_nMergedFrom);
+    std::swap(m_shownSize, other.m_shownSize);
+    std::swap(m_pSparePixels, other.m_pSparePixels);
+    std::swap(m_pSpareDib, other.m_pSpareDib);
+    std::swap(m_pixelNeeds, other.m_pixelNeeds);
+    std::swap(m_dibNeeds, other.m_dibNeeds);
 }
 
 std::uint32_t CPageBitmap::CopyFrom(CPageBitmap &source)
 {
-    Free();
     const CSize size = source.m_size;
     // Every byte is copied over, so the block is not zero-filled first.
     if (std::uint32_t code = AllocateBlock(size, GMEM_FIXED))
         return code;
     PixelAccess from(source);
     if (!from) {
-        Free();
+        Clear();
         return IMG_ERR_NO_MEMORY;
     }
     PixelAccess to(*this);
@@ -121,14 +180,22 @@ std::uint32_t CPageBitmap::MakeDib()
     PixelAccess pixels(*this);
     if (!pixels)
         return IMG_ERR_BAD_PARAM;
+    // The DIB goes, but its block is built in again when it is large enough.
     if (m_pDib) {
-        GlobalFree(m_pDib);
+        GlobalFree(m_pSpareDib);
+        m_pSpareDib = m_pDib;
         m_pDib = nullptr;
     }
+    BITMAPINFOHEADER *reuse = std::exchange(m_pSpareDib, nullptr);
     static const std::array<RGBQUAD, 256> table = greyTable();
-    m_pDib = imgMakeDib8(pixels.get(), static_cast<std::uint32_t>(m_size.cx),
-                         static_cast<std::uint32_t>(m_size.cy), table.data());
-    return imgGetLastError();
+    const auto width = static_cast<std::uint32_t>(m_size.cx);
+    const auto height = static_cast<std::uint32_t>(m_size.cy);
+    m_dibNeeds.Note(sizeof(BITMAPINFOHEADER) + sizeof(table)
+                    + (std::uint64_t{width} + 3) / 4 * 4 * height);
+    m_pDib = imgMakeDib8Into(pixels.get(), width, height, table.data(), reuse);
+    const std::uint32_t code = imgGetLastError();
+    KeepUnused(reuse, m_pDib, m_pSpareDib);
+    return code;
 }
 
 BYTE *CPageBitmap::AcquirePixels()
@@ -189,9 +256,18 @@ std::uint32_t CPageBitmap::DoubleRows()
     const std::int64_t doubledHeight = 2 * static_cast<std::int64_t>(m_size.cy);
     const std::uint64_t bytes =
         static_cast<std::uint64_t>(m_size.cx) * static_cast<std::uint64_t>(doubledHeight);
+    const bool fits =
+        doubledHeight <= std::numeric_limits<std::int32_t>::max() && bytes <= IMG_MAX_BLOCK_BYTES;
+    if (fits)
+        m_pixelNeeds.Note(bytes);
+    // A block kept from a doubled page holds this one doubled too: the rows then move
+    // down within it, from the bottom row up, so none is overwritten before it is read.
+    const bool inPlace = fits && GlobalSize(m_pPixels) >= bytes;
     BYTE *target = nullptr;
     // Every byte is written below, so the block is not zero-filled first.
-    if (doubledHeight <= std::numeric_limits<std::int32_t>::max() && bytes <= IMG_MAX_BLOCK_BYTES)
+    if (inPlace)
+        target = m_pPixels;
+    else if (fits)
         target = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, bytes));
     if (!target) {
         TRACE("Failed to allocate %llu BYTEs\n", static_cast<unsigned long long>(bytes));
@@ -204,12 +280,18 @@ std::uint32_t CPageBitmap::DoubleRows()
         const std::size_t width = static_cast<std::size_t>(m_size.cx);
         for (std::size_t r = static_cast<std::size_t>(m_size.cy); r-- > 0;) {
             const BYTE *row = source.get() + r * width;
-            std::memcpy(target + 2 * r * width, row, width);
             std::memcpy(target + (2 * r + 1) * width, row, width);
+            if (!inPlace || r > 0)
+                std::memcpy(target + 2 * r * width, row, width);
         }
     }
     const CSize doubled(m_size.cx, static_cast<std::int32_t>(doubledHeight));
-    Free();
+    // The old block is too small to be worth keeping; the DIB's is kept as on a new page.
+    BYTE *old = m_pPixels;
+    m_pPixels = nullptr;
+    Clear();
+    if (!inPlace)
+        GlobalFree(old);
     m_pPixels = target;
     m_size = doubled;
     return IMG_OK;

@@ -2,6 +2,7 @@
 
 #include "framework/Geometry.h"
 #include "imaging/imaging.h"
+#include "platform/GlobalMemory.h"
 
 #include <cstdint>
 
@@ -30,8 +31,13 @@ public:
     // Builds the 8-bit grey DIB from the pixels; 5 without pixels.
     std::uint32_t MakeDib();
 
-    // Exchanges everything the two pages hold; neither may have its pixels acquired.
+    // Exchanges everything the two pages hold, the shown size and the blocks kept for
+    // reuse included; neither may have its pixels acquired.
     void Swap(CPageBitmap &other);
+    // Empties the page as Free does, but keeps its blocks for the next page to fill, so
+    // a page change does not ask the heap (and the kernel) for fresh memory. Blocks
+    // larger than every page lately asked of this object are given back instead.
+    void Clear();
 
     BYTE *AcquirePixels();
     std::uint32_t ReleasePixels();
@@ -117,8 +123,43 @@ public:
     std::int32_t m_nPageCount;
 
 private:
+    // The sizes lately asked of one kind of block; a kept block larger than all of them
+    // holds memory no page needs any more.
+    class RecentNeeds
+    {
+    public:
+        void Note(std::uint64_t bytes) { m_bytes[m_nNext++ % COUNT] = bytes; }
+        std::uint64_t Largest() const;
+
+    private:
+        static constexpr unsigned COUNT = 8;
+        std::uint64_t m_bytes[COUNT] = {};
+        unsigned m_nNext = 0;
+    };
+
     CSize m_shownSize;
     std::int32_t m_nMergedFrom = 0;
+    // Blocks of the page last held, kept by Clear for the next page.
+    BYTE *m_pSparePixels = nullptr;
+    BITMAPINFOHEADER *m_pSpareDib = nullptr;
+    RecentNeeds m_pixelNeeds;
+    RecentNeeds m_dibNeeds;
+
+    // The kept pixel block when it holds bytes (noted as a need), else a new one from
+    // the heap with flags (the kept one is given back); null when neither can be had.
+    BYTE *TakePixelBlock(std::uint64_t bytes, unsigned flags);
+    // Gives back a kept block that no page lately needed.
+    void TrimSpares();
+    // After an imaging call was offered a kept block: keeps it when the call failed,
+    // gives it back when the call made a block of its own instead.
+    template <typename Block> void KeepUnused(Block *offered, Block *result, Block *&spare)
+    {
+        if (!result)
+            spare = offered;
+        else if (result != offered)
+            GlobalFree(offered);
+        TrimSpares();
+    }
 
     // Resets the resolution, then takes the page's own from the file.
     void ReadResolution(DataSource *source, std::int32_t page);

@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <memory>
+#include <utility>
 
 // Each load opens the file, reads, and closes it: no file stays open between
 // commands. The TIFF entry points read from the source's current position, so the
@@ -74,10 +75,13 @@ void invertBytes(BYTE *bytes, std::size_t count)
 
 std::uint32_t CPageBitmap::LoadPage(const CString &path, std::int32_t page)
 {
-    Free();
+    Clear();
     SourcePtr source = openSource(path);
-    if (!source)
+    if (!source) {
+        // A page that cannot be read gives its memory back; a page change keeps it.
+        Free();
         return imgGetLastError();
+    }
     return ReadPage(source.get(), page);
 }
 
@@ -94,7 +98,7 @@ void CPageBitmap::ReadResolution(DataSource *source, std::int32_t page)
 
 std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
 {
-    Free();
+    Clear();
     ReadResolution(source, page);
     imgSeekSource(source, 0, 0);
     m_nPageCount = static_cast<std::int32_t>(imgTiffPageCount(source));
@@ -102,15 +106,21 @@ std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
 
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    BYTE *pixels = imgReadTiffPage8(source, &width, &height, page);
+    BYTE *reuse = std::exchange(m_pSparePixels, nullptr);
+    BYTE *pixels = imgReadTiffPage8Into(source, &width, &height, page, reuse);
     std::uint32_t code = imgGetLastError();
     if (code == IMG_OK && !fitsSize(width, height))
         code = IMG_ERR_NO_MEMORY;
     if (code != IMG_OK) {
-        GlobalFree(pixels);
+        if (pixels != reuse)
+            GlobalFree(pixels);
+        GlobalFree(reuse);
+        Free();
         traceError(code);
         return code;
     }
+    KeepUnused(reuse, pixels, m_pSparePixels);
+    m_pixelNeeds.Note(std::uint64_t{width} * height);
     m_pPixels = pixels;
 
     PixelAccess access(*this);
@@ -129,41 +139,49 @@ bool CPageBitmap::HasUncountedPages(const CString &path)
 
 std::uint32_t CPageBitmap::LoadPrintPage(const CString &path, std::int32_t page)
 {
-    Free();
+    Clear();
     SourcePtr source = openSource(path);
-    if (!source)
+    if (!source) {
+        Free();
         return imgGetLastError();
+    }
 
     ReadResolution(source.get(), page);
     imgSeekSource(source.get(), 0, 0);
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    BYTE *bits = imgReadTiffPage1(source.get(), &width, &height, page);
+    BYTE *reuse = std::exchange(m_pSparePixels, nullptr);
+    BYTE *bits = imgReadTiffPage1Into(source.get(), &width, &height, page, reuse);
     std::uint32_t code = imgGetLastError();
     source.reset();
     if (code == IMG_OK && !fitsSize(width, height))
         code = IMG_ERR_NO_MEMORY;
     if (code != IMG_OK) {
-        GlobalFree(bits);
+        if (bits != reuse)
+            GlobalFree(bits);
+        GlobalFree(reuse);
+        Free();
         traceError(code);
         return code;
     }
+    KeepUnused(reuse, bits, m_pSparePixels);
+    m_pixelNeeds.Note((std::uint64_t{width} + 7) / 8 * height);
     m_pPixels = bits;
     m_size = CSize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
 
     PixelAccess access(*this);
     if (!access)
         return IMG_ERR_RESOURCE_NOT_FOUND;
-    if (m_pDib) {
-        GlobalFree(m_pDib);
-        m_pDib = nullptr;
-    }
     // Every byte of every row, the bits past the width included, so no row can end
     // up with the other polarity.
     invertBytes(access.get(), (std::size_t{width} + 7) / 8 * height);
     static const RGBQUAD blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-    m_pDib = imgMakeDib1(access.get(), width, height, blackWhite);
+    BITMAPINFOHEADER *reuseDib = std::exchange(m_pSpareDib, nullptr);
+    m_dibNeeds.Note(sizeof(BITMAPINFOHEADER) + sizeof(blackWhite)
+                    + (std::uint64_t{width} + 31) / 32 * 4 * height);
+    m_pDib = imgMakeDib1Into(access.get(), width, height, blackWhite, reuseDib);
     code = imgGetLastError();
+    KeepUnused(reuseDib, m_pDib, m_pSpareDib);
     if (code != IMG_OK)
         traceError(code);
     return code;

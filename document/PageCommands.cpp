@@ -1,9 +1,9 @@
+#include "display/PagePrefetcher.h"
+#include "display/PageRender.h"
 #include "document/PageFit.h"
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
 #include "framework/FrameWnd.h"
-#include "framework/SystemMetrics.h"
-#include "framework/View.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -35,25 +35,41 @@ void CPagelotDoc::ChangePage(std::int32_t index)
     // toolbar state must not read a page that is not there.
     if (!HasFile() || index < 0 || index >= m_nPageCount || !CheckFileUnchanged())
         return;
-    // The shown page is held aside until the new one is rendered: a change that stops
-    // early must leave the page held, its number and the panes on the same page.
-    CPageBitmap shown;
-    shown.Swap(m_sourcePage);
-    if (!ReadSourcePage(index, nullptr))
-        return;
-
     // Only a half turn is carried to the new page, so the fits never swap the sides.
-    if (!RenderZoom(ZoomModeInfoOf(m_nZoomMode), Rotation::None)) {
-        m_sourcePage.Swap(shown);
+    const RenderPlan plan = PlanZoom(ZoomModeInfoOf(m_nZoomMode),
+                                     m_bUpsideDown ? Rotation::UpsideDown : Rotation::None);
+    // A change that stops early leaves the page held, its number and the panes on the
+    // same page: a fit with no room at all is refused before anything is read.
+    if (!plan.HasRoom())
         return;
+    const auto rule = [&plan](CSize page) { return plan.For(page); };
+    if (std::shared_ptr<PreparedPage> prepared = m_pPrefetcher->Take(index, m_strPath, rule)) {
+        // Read and rendered ahead for this very state: swapped in, bitmap and all; the
+        // blocks of the page it replaces go to the next page prepared.
+        m_sourcePage.Swap(prepared->source);
+        m_displayPage.Swap(prepared->display);
+        m_pPrefetcher->GiveBack(std::move(prepared));
+    } else {
+        // The new page is read into the blocks of the one it replaces.
+        if (const std::uint32_t code =
+                ReadShownPage(m_sourcePage, m_strPath, index, nullptr, m_bAntiAlias)) {
+            ShowReadError(index, code);
+            return;
+        }
+        const std::optional<RenderSpec> spec = plan.For(m_sourcePage.m_size);
+        if (!spec) {
+            // A page too narrow to show a pixel of at this fit: the page shown stays, and
+            // so does the page it was rendered from.
+            ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr, m_bAntiAlias);
+            return;
+        }
+        RenderPage(m_displayPage, m_sourcePage, *spec);
+        m_displayPage.MakeDib();
     }
-
-    if (m_bUpsideDown)
-        m_displayPage.Rotate(IMG_ROT_180);
-    else
+    if (!m_bUpsideDown)
         m_nRotation = Rotation::None;
     m_nCurrentPage = index;
-    RefreshDisplay();
+    ShowDisplay();
 }
 
 void CPagelotDoc::GoToPage(std::int32_t index)
@@ -80,59 +96,27 @@ void CPagelotDoc::OnUpdatePageNextLast(CCmdUI *pCmdUI)
     pCmdUI->Enable(HasFile() && m_nCurrentPage < m_nPageCount - 1);
 }
 
-bool CPagelotDoc::RenderScaled(std::int32_t width, std::int32_t height)
+RenderPlan CPagelotDoc::PlanZoom(const ZoomModeInfo &zoom, Rotation turn) const
 {
-    // Nothing to show at such a size; a refused reduction would leave a black or empty page.
-    if (width < 1 || height < 1 || !m_sourcePage.m_pPixels)
-        return false;
-    RenderForScreen(CSize(width, height));
-    return true;
-}
-
-bool CPagelotDoc::RenderFit(bool fitWidth, Rotation turn)
-{
-    CView *pView = GetFirstView();
-    const CSize page = m_sourcePage.m_size;
-    if (page.cx <= 0 || !pView)
-        return false;
-    CRect client;
-    pView->GetClientRect(&client);
-    const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    const CSize shown = m_displayPage.ShownSize();
-    const std::int32_t target = fitWidth ? FitWidthTarget(client, scrollBar, shown)
-                                         : FitHeightTarget(client, scrollBar, shown);
-    // After a quarter turn the page's height becomes the shown width, and its width
-    // the shown height.
-    const bool alongWidth = fitWidth != isQuarterTurned(turn);
-    const CSize size = alongWidth ? FitToWidth(page, target) : FitToHeight(page, target);
-    return RenderScaled(size.cx, size.cy);
+    return RenderPlan{zoom,
+                      Screen(),
+                      m_displayPage.ShownSize(),
+                      isQuarterTurned(turn),
+                      m_bAntiAlias,
+                      turnBetween(Rotation::None, turn)};
 }
 
 bool CPagelotDoc::RenderZoom(const ZoomModeInfo &zoom, Rotation turn)
 {
-    if (zoom.fit != ZoomFit::None)
-        return RenderFit(zoom.fit == ZoomFit::Width, turn);
-    if (zoom.divisor == 1) {
-        // Without a source page (its read failed) a copy would only empty the page shown.
-        if (!m_sourcePage.m_pPixels)
-            return false;
-        m_displayPage.CopyFrom(m_sourcePage);
-        return true;
-    }
-    const CSize page = m_sourcePage.m_size;
-    return RenderScaled(page.cx / zoom.divisor, page.cy / zoom.divisor);
-}
-
-void CPagelotDoc::ReapplyRotation()
-{
-    const std::int32_t turn = turnBetween(Rotation::None, m_nRotation);
-    if (turn >= 0)
-        m_displayPage.Rotate(turn);
+    const std::optional<RenderSpec> spec = PlanZoom(zoom, turn).For(m_sourcePage.m_size);
+    if (!spec || !m_sourcePage.m_pPixels)
+        return false;
+    RenderPage(m_displayPage, m_sourcePage, *spec);
+    return true;
 }
 
 void CPagelotDoc::SetZoom(ZoomMode mode)
 {
-    ReapplyRotation();
     m_nZoomMode = mode;
     RefreshDisplay();
 }
@@ -269,11 +253,13 @@ void CPagelotDoc::OnViewAntiAlias()
         return;
     // Same shown size, taken before the quarter turn; a fit is not fitted again.
     const CSize shown = m_displayPage.ShownSize();
-    const bool rendered = isQuarterTurned(m_nRotation) ? RenderScaled(shown.cy, shown.cx)
-                                                       : RenderScaled(shown.cx, shown.cy);
-    if (!rendered)
+    const CSize unturned = isQuarterTurned(m_nRotation) ? CSize(shown.cy, shown.cx) : shown;
+    // Nothing to show at such a size; a refused reduction would leave a black page.
+    if (unturned.cx < 1 || unturned.cy < 1 || !m_sourcePage.m_pPixels)
         return;
-    ReapplyRotation();
+    RenderPage(m_displayPage, m_sourcePage,
+               RenderSpec{unturned, false, Screen().ratio, m_bAntiAlias,
+                          turnBetween(Rotation::None, m_nRotation)});
     RefreshDisplay();
 }
 

@@ -35,3 +35,40 @@ CSize FitToHeight(CSize page, std::int32_t target)
     return CSize(static_cast<std::int32_t>(std::int64_t(page.cx) * height / page.cy),
                  static_cast<std::int32_t>(height));
 }
+
+namespace {
+
+std::int32_t fitTarget(const RenderPlan &plan)
+{
+    const ScreenState &screen = plan.screen;
+    return plan.zoom.fit == ZoomFit::Width
+               ? FitWidthTarget(screen.client, screen.nScrollBar, plan.shownNow)
+               : FitHeightTarget(screen.client, screen.nScrollBar, plan.shownNow);
+}
+
+} // namespace
+
+bool RenderPlan::HasRoom() const
+{
+    return zoom.fit == ZoomFit::None || (screen.bHasView && fitTarget(*this) >= 1);
+}
+
+std::optional<RenderSpec> RenderPlan::For(CSize page) const
+{
+    if (page.cx <= 0 || page.cy <= 0 || !HasRoom())
+        return std::nullopt;
+    RenderSpec spec{CSize(), zoom.divisor == 1, screen.ratio, bSmooth, nTurn};
+    if (zoom.fit != ZoomFit::None) {
+        // After a quarter turn the page's height becomes the shown width, and its width
+        // the shown height.
+        const bool alongWidth = (zoom.fit == ZoomFit::Width) != bQuarterTurned;
+        const std::int32_t target = fitTarget(*this);
+        spec.shown = alongWidth ? FitToWidth(page, target) : FitToHeight(page, target);
+    } else if (!spec.bActualSize) {
+        spec.shown = CSize(page.cx / zoom.divisor, page.cy / zoom.divisor);
+    }
+    // Nothing to show at such a size; a refused reduction would leave a black page.
+    if (!spec.bActualSize && (spec.shown.cx < 1 || spec.shown.cy < 1))
+        return std::nullopt;
+    return spec;
+}

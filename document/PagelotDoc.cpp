@@ -1,6 +1,8 @@
 #include "document/PagelotDoc.h"
 
 #include "display/ImagingErrorText.h"
+#include "display/PagePrefetcher.h"
+#include "display/PageRender.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
@@ -20,15 +22,6 @@ constexpr std::int32_t HALF_SIZE_SCREEN_WIDTH = 864;
 // Page counts stop here; a file with more pages is said so when it opens.
 constexpr std::int32_t MAX_PAGE_COUNT = 65535;
 
-// The reason stays the error text as it is, on a line of its own below the file.
-void showReadError(const CString &path, std::int32_t index, std::uint32_t code)
-{
-    const CString where = QStringLiteral("Cannot read page %1 of %2:")
-                              .arg(index + 1)
-                              .arg(QDir::toNativeSeparators(path));
-    AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
-}
-
 const QString kTipsSection = QStringLiteral("Settings");
 const QString kTipsEntry = QStringLiteral("EnableTips");
 
@@ -36,6 +29,7 @@ const QString kTipsEntry = QStringLiteral("EnableTips");
 
 CPagelotDoc::CPagelotDoc()
     : m_bEnableTips(ReadEnableTipsSetting())
+    , m_pPrefetcher(std::make_unique<CPagePrefetcher>())
 {
     MapCommands();
 }
@@ -111,16 +105,11 @@ void CPagelotDoc::MapCommands()
 
 bool CPagelotDoc::ReadSourcePage(std::int32_t index, std::int32_t *pPageCount)
 {
-    const std::uint32_t code = m_sourcePage.LoadPage(m_strPath, index);
-    // Taken before row doubling, which starts the page afresh; a page that cannot be read
-    // still gives the file's count.
-    if (pPageCount)
-        *pPageCount = m_sourcePage.m_nPageCount;
-    if (code != 0) {
-        showReadError(m_strPath, index, code);
+    if (const std::uint32_t code =
+            ReadShownPage(m_sourcePage, m_strPath, index, pPageCount, m_bAntiAlias)) {
+        ShowReadError(index, code);
         return false;
     }
-    m_sourcePage.ShapeAsShown(m_bAntiAlias);
     return true;
 }
 
@@ -145,6 +134,8 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         return;
     }
 
+    // Pages prepared from the file before go, and so do their blocks.
+    m_pPrefetcher->Drop();
     m_nRotation = Rotation::None;
     m_bUpsideDown = FALSE;
     m_nCurrentPage = 0;
@@ -154,13 +145,15 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     m_folder.SetShown(m_strPath);
 
     const CSize size = m_sourcePage.m_size;
-    const bool halfSize = GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH;
-    m_nZoomMode = halfSize ? ZoomMode::Scale50 : ZoomMode::Scale33;
+    const bool half = GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH;
+    const std::int32_t divisor = half ? 2 : 3;
+    const RenderSpec spec{CSize(size.cx / divisor, size.cy / divisor), false, Screen().ratio,
+                          m_bAntiAlias};
     if (read)
-        RenderForScreen(halfSize ? CSize(size.cx / 2, size.cy / 2)
-                                 : CSize(size.cx / 3, size.cy / 3));
+        RenderPage(m_displayPage, m_sourcePage, spec);
     else
         m_displayPage.Free();
+    m_nZoomMode = half ? ZoomMode::Scale50 : ZoomMode::Scale33;
 
     if (setTitle)
         SetTitle(QFileInfo(m_strPath).fileName());
@@ -168,23 +161,59 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
 }
 
-void CPagelotDoc::RenderForScreen(CSize shown)
+void CPagelotDoc::ShowReadError(std::int32_t index, std::uint32_t code) const
 {
-    const CView *pView = GetFirstView();
-    m_displayPage.ScaleForScreen(m_sourcePage, shown, pView ? pView->devicePixelRatioF() : 1.0,
-                                 m_bAntiAlias);
+    // The reason stays the error text as it is, on a line of its own below the file.
+    const CString where = QStringLiteral("Cannot read page %1 of %2:")
+                              .arg(index + 1)
+                              .arg(QDir::toNativeSeparators(m_strPath));
+    AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
+}
+
+ScreenState CPagelotDoc::Screen() const
+{
+    ScreenState screen;
+    if (const CView *pView = GetFirstView()) {
+        screen.bHasView = true;
+        pView->GetClientRect(&screen.client);
+        screen.ratio = pView->devicePixelRatioF();
+    }
+    screen.nScrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    return screen;
 }
 
 void CPagelotDoc::RefreshDisplay()
 {
     m_displayPage.MakeDib();
+    ShowDisplay();
+}
+
+void CPagelotDoc::ShowDisplay()
+{
     UpdateAllViews(nullptr, 0, nullptr);
+    PrepareNeighbours();
+}
+
+void CPagelotDoc::PrepareNeighbours()
+{
+    if (!HasPage())
+        return;
+    std::vector<std::int32_t> pages;
+    for (const std::int32_t page : {m_nCurrentPage + 1, m_nCurrentPage - 1})
+        if (page >= 0 && page < m_nPageCount)
+            pages.push_back(page);
+    // As the page commands will render them: only a half turn is carried over.
+    const RenderPlan plan = PlanZoom(ZoomModeInfoOf(m_nZoomMode),
+                                     m_bUpsideDown ? Rotation::UpsideDown : Rotation::None);
+    m_pPrefetcher->Prepare(m_strPath, std::move(pages), m_bAntiAlias,
+                           [plan](CSize page) { return plan.For(page); });
 }
 
 BOOL CPagelotDoc::OnOpenDocument(const CString &pathName)
 {
     LoadFaxFile(pathName, FALSE);
     m_displayPage.MakeDib();
+    PrepareNeighbours();
     return TRUE;
 }
 

@@ -3,12 +3,15 @@
 #include "display/FileIdentity.h"
 #include "display/PageBitmap.h"
 #include "document/FaxFolder.h"
+#include "document/PageFit.h"
 #include "document/ZoomModes.h"
 #include "framework/Document.h"
 
 #include <cstdint>
+#include <memory>
 
 class CCmdUI;
+class CPagePrefetcher;
 
 enum class Rotation : std::int32_t {
     None = 0,
@@ -33,6 +36,8 @@ public:
     void LoadFaxFile(const CString &path, BOOL setTitle);
     // Rebuilds the display bitmap and tells the views to rescroll and repaint.
     void RefreshDisplay();
+    // The neighbours of the page shown, read and rendered ahead for what is shown now.
+    CPagePrefetcher &GetPrefetcher() { return *m_pPrefetcher; }
     // The command-line open: reports success even when the page cannot be read, so the
     // framework still records the path and titles the window after it.
     BOOL OnOpenDocument(const CString &pathName) override;
@@ -120,22 +125,21 @@ protected:
 private:
     void MapCommands();
     void ChangePage(std::int32_t index);
-    // Reads page index into the source page, doubling the rows of low-resolution pages, and
-    // gives the file's page count. Shows the error text and returns false when the page
-    // cannot be read.
+    // Tells the views the display page changed, and has its neighbours prepared ahead.
+    void ShowDisplay();
+    void PrepareNeighbours();
+    // Reads page index into the source page as the screen shows it, with the file's page
+    // count into pPageCount when given; false, after the error box, when it cannot be read.
     bool ReadSourcePage(std::int32_t index, std::int32_t *pPageCount);
-    // Reduces the source page into the display page to fit the view along its width or its
-    // height, for a page about to be turned. False, with the display page untouched, when
-    // there is no page, no view or no room to show anything.
-    bool RenderFit(bool fitWidth, Rotation turn);
-    bool RenderScaled(std::int32_t width, std::int32_t height);
-    // Renders the display page for zoom from the source page, for a page about to be
-    // turned. False, with the display page untouched, when there is nothing to show.
+    // The message box of a page of the open file that cannot be read.
+    void ShowReadError(std::int32_t index, std::uint32_t code) const;
+    // The screen as the first view gives it, taken once before a page is rendered.
+    ScreenState Screen() const;
+    // How a page is rendered for zoom, turned to `turn` afterwards, on the screen now.
+    RenderPlan PlanZoom(const ZoomModeInfo &zoom, Rotation turn) const;
+    // Renders the display page from the source page for zoom, turned to `turn`. False,
+    // with the display page untouched, when there is nothing to show.
     bool RenderZoom(const ZoomModeInfo &zoom, Rotation turn);
-    // Reduces the source page into the display page for a size in logical pixels, at the
-    // view's device pixel ratio.
-    void RenderForScreen(CSize shown);
-    void ReapplyRotation();
     void RotateTo(Rotation target);
     void SetZoom(ZoomMode mode);
     // The fixed scale next larger or smaller than the page shown, or null at that end or
@@ -157,4 +161,5 @@ private:
     BOOL m_bAntiAlias = TRUE;
     CFaxFolderCursor m_folder;
     FileIdentity m_fileIdentity;
+    std::unique_ptr<CPagePrefetcher> m_pPrefetcher;
 };

@@ -26,16 +26,22 @@ void fillHeader(BITMAPINFOHEADER *header, std::uint32_t width, std::uint32_t hei
     header->biClrImportant = colorsUsed;
 }
 
-// One zero-filled block with the header and colour table in place; null (status 1)
-// when the block would pass the limit or the heap has none.
+// One zero-filled block with the header and colour table in place: reuse when that
+// global block is large enough (zeroed here as a new block would be), else a new one.
+// Null (status 1) when the block would pass the limit or the heap has none.
 BITMAPINFOHEADER *allocateDib(std::uint32_t width, std::uint32_t height, std::uint32_t entries,
                               std::uint32_t bitsPerPixel, std::uint32_t colorsUsed,
-                              const RGBQUAD *colourTable, std::uint32_t &status)
+                              const RGBQUAD *colourTable, BITMAPINFOHEADER *reuse,
+                              std::uint32_t &status)
 {
     std::uint64_t blockBytes = dibBlockBytes(width, height, entries, bitsPerPixel);
-    auto *header = blockBytes
-                       ? static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes))
-                       : nullptr;
+    BITMAPINFOHEADER *header = nullptr;
+    if (blockBytes && reuse && GlobalSize(reuse) >= blockBytes) {
+        header = reuse;
+        std::memset(header, 0, blockBytes);
+    } else if (blockBytes) {
+        header = static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_ZEROINIT, blockBytes));
+    }
     if (!header) {
         status = IMG_ERR_NO_MEMORY;
         return nullptr;
@@ -132,7 +138,8 @@ int flipRows(BYTE *buffer, std::int32_t rowBytes, std::uint32_t rows, std::uint3
 
 BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
                                  std::uint32_t entries, std::uint32_t bitsPerPixel,
-                                 const RGBQUAD *colourTable, std::uint32_t &status)
+                                 const RGBQUAD *colourTable, std::uint32_t &status,
+                                 BITMAPINFOHEADER *reuse)
 {
     status = IMG_OK;
     if (!pixels || bitsPerPixel == 0 || bitsPerPixel > 8) {
@@ -140,7 +147,7 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
         return nullptr;
     }
     BITMAPINFOHEADER *header =
-        allocateDib(width, height, entries, bitsPerPixel, entries, colourTable, status);
+        allocateDib(width, height, entries, bitsPerPixel, entries, colourTable, reuse, status);
     if (!header)
         return nullptr;
 
@@ -158,20 +165,32 @@ BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::u
 BITMAPINFOHEADER *imgMakeDib8(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
                               const RGBQUAD *colourTable)
 {
+    return imgMakeDib8Into(pixels, width, height, colourTable, nullptr);
+}
+
+BITMAPINFOHEADER *imgMakeDib8Into(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
+                                  const RGBQUAD *colourTable, BITMAPINFOHEADER *block)
+{
     return runFramed<BITMAPINFOHEADER *>([&](std::uint32_t &status) {
-        return buildPackedDib(pixels, width, height, 256, 8, colourTable, status);
+        return buildPackedDib(pixels, width, height, 256, 8, colourTable, status, block);
     });
 }
 
 BITMAPINFOHEADER *imgMakeDib1(const BYTE *bits, std::uint32_t width, std::uint32_t height,
                               const RGBQUAD *colourTable)
 {
+    return imgMakeDib1Into(bits, width, height, colourTable, nullptr);
+}
+
+BITMAPINFOHEADER *imgMakeDib1Into(const BYTE *bits, std::uint32_t width, std::uint32_t height,
+                                  const RGBQUAD *colourTable, BITMAPINFOHEADER *block)
+{
     return runFramed<BITMAPINFOHEADER *>([&](std::uint32_t &status) -> BITMAPINFOHEADER * {
         if (!bits) {
             status = IMG_ERR_BAD_PARAM;
             return nullptr;
         }
-        BITMAPINFOHEADER *header = allocateDib(width, height, 2, 1, 0, colourTable, status);
+        BITMAPINFOHEADER *header = allocateDib(width, height, 2, 1, 0, colourTable, block, status);
         if (!header)
             return nullptr;
         const std::uint64_t stride = dibStride(width, 1);

@@ -7,10 +7,12 @@
 #include <cstdint>
 
 // Packed bitmap of 1 to 8 bits per pixel from one byte per pixel, with `entries`
-// colour-table entries copied from colourTable.
+// colour-table entries copied from colourTable; built in reuse when that global block
+// is large enough.
 BITMAPINFOHEADER *buildPackedDib(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
                                  std::uint32_t entries, std::uint32_t bitsPerPixel,
-                                 const RGBQUAD *colourTable, std::uint32_t &status);
+                                 const RGBQUAD *colourTable, std::uint32_t &status,
+                                 BITMAPINFOHEADER *reuse = nullptr);
 
 // Packs count x rows source bytes at bitsPerPixel, leftmost pixel in the high bits;
 // rows are not byte-aligned, the bit stream runs on.

@@ -25,6 +25,20 @@ struct TiffMemoryFree
 };
 using StripBuffer = std::unique_ptr<std::uint8_t, TiffMemoryFree>;
 
+// The calling thread's strip buffer, kept from one read to the next: a page change
+// would otherwise take half a megabyte fresh from the kernel, and fault on every page
+// of it, each time. A read needing under a quarter of it gives the rest back.
+std::uint8_t *threadStripBuffer(std::uint64_t bytes)
+{
+    thread_local StripBuffer buffer;
+    thread_local std::uint64_t held = 0;
+    if (buffer && held >= bytes && held / 4 <= bytes)
+        return buffer.get();
+    buffer.reset(static_cast<std::uint8_t *>(_TIFFmalloc(static_cast<tmsize_t>(bytes))));
+    held = buffer ? bytes : 0;
+    return buffer.get();
+}
+
 struct GlobalBlockFree
 {
     void operator()(BYTE *block) const { GlobalFree(block); }
@@ -186,8 +200,10 @@ std::uint32_t readStrips(TIFF *tiff, const PageLayout &layout, std::uint8_t *str
     return IMG_OK;
 }
 
+// Reads into reuse when that global block holds the page, else into a new block; the
+// caller keeps owning reuse whatever comes back.
 BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, std::int32_t page,
-               PageForm form)
+               PageForm form, BYTE *reuse)
 {
     return runFramedOnSource<BYTE *>(
         handle, [&](SourceRef &source, std::uint32_t &status) -> BYTE * {
@@ -210,7 +226,7 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_FILE_READ;
                 return nullptr;
             }
-            StripBuffer strip(static_cast<std::uint8_t *>(_TIFFmalloc(stripSize)));
+            std::uint8_t *strip = threadStripBuffer(std::uint64_t(stripSize));
             if (!strip) {
                 TIFFError(TIFFFileName(tiff.get()), "No space for strip buffer");
                 status = IMG_ERR_NO_MEMORY;
@@ -225,8 +241,11 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
             }
             // Every row of the block is written below, so it is not zero-filled:
             // that would be one more pass over a page-sized block per page change.
-            PageBlock block(static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, blockBytes)));
-            if (!block) {
+            const bool reused = reuse && GlobalSize(reuse) >= blockBytes;
+            PageBlock block(reused ? nullptr
+                                   : static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, blockBytes)));
+            BYTE *target = reused ? reuse : block.get();
+            if (!target) {
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
@@ -239,14 +258,14 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_NO_MEMORY;
                 return nullptr;
             }
-            status = readStrips(tiff.get(), layout, strip.get(), std::uint64_t(stripSize),
-                                block.get(), form, table.data());
+            status = readStrips(tiff.get(), layout, strip, std::uint64_t(stripSize), target, form,
+                                table.data());
             if (status != IMG_OK)
                 return nullptr;
-            strip.reset();
             tiff.reset();
             table.release();
-            return block.release();
+            block.release();
+            return target;
         });
 }
 
@@ -331,11 +350,23 @@ std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
 BYTE *imgReadTiffPage8(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
                        std::int32_t page)
 {
-    return readPage(handle, width, height, page, PageForm::Bytes);
+    return readPage(handle, width, height, page, PageForm::Bytes, nullptr);
+}
+
+BYTE *imgReadTiffPage8Into(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block)
+{
+    return readPage(handle, width, height, page, PageForm::Bytes, block);
 }
 
 BYTE *imgReadTiffPage1(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
                        std::int32_t page)
 {
-    return readPage(handle, width, height, page, PageForm::Bits);
+    return readPage(handle, width, height, page, PageForm::Bits, nullptr);
+}
+
+BYTE *imgReadTiffPage1Into(DataSource *handle, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block)
+{
+    return readPage(handle, width, height, page, PageForm::Bits, block);
 }

@@ -126,6 +126,8 @@ std::int32_t imgGetTiffFaxFacts(DataSource *source, std::int32_t page, TiffFaxFa
 std::uint32_t imgGetTiffPageFacts(DataSource *source, std::int32_t first, std::uint32_t count,
                                   TiffPageFacts *pages);
 
+// The readers below keep one strip buffer per thread from one read to the next.
+//
 // Reads a bilevel page as width x height bytes, 1 where black. Caller frees the
 // block with GlobalFree. Null with 1 (too large / no memory), 2 (not TIFF), 3 (strip
 // unreadable, LZW), 5 (no such page), 28 (not bilevel strips).
@@ -137,6 +139,17 @@ BYTE *imgReadTiffPage8(DataSource *source, std::uint32_t *width, std::uint32_t *
 BYTE *imgReadTiffPage1(DataSource *source, std::uint32_t *width, std::uint32_t *height,
                        std::int32_t page);
 
+// Page memory handed in, so a viewer turning pages keeps its blocks instead of asking
+// the heap for new ones each time. block is a global block of the caller's, or null.
+// When GlobalSize(block) is at least what the page needs, the page is read into it and
+// block is returned; otherwise the result is a new block as without it, and block is
+// untouched. Either way the caller keeps owning block and frees it itself (never free
+// it twice when it is the result). After a failure (null) its bytes are unspecified.
+BYTE *imgReadTiffPage8Into(DataSource *source, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block);
+BYTE *imgReadTiffPage1Into(DataSource *source, std::uint32_t *width, std::uint32_t *height,
+                           std::int32_t page, BYTE *block);
+
 // Packs a one-byte-per-pixel buffer into an 8-bit bottom-up DIB with the given
 // 256-entry colour table. Caller frees with GlobalFree. Null with 5 (no pixels) or
 // 1 (block above IMG_MAX_BLOCK_BYTES or no memory).
@@ -147,6 +160,14 @@ BITMAPINFOHEADER *imgMakeDib8(const BYTE *pixels, std::uint32_t width, std::uint
 // colour table. Ownership and codes as imgMakeDib8.
 BITMAPINFOHEADER *imgMakeDib1(const BYTE *bits, std::uint32_t width, std::uint32_t height,
                               const RGBQUAD *colourTable);
+
+// As imgMakeDib8 and imgMakeDib1, built in the caller's block when it is large enough
+// (zeroed first, so the bitmap's bytes are those of a new block), with the ownership
+// rules of imgReadTiffPage8Into.
+BITMAPINFOHEADER *imgMakeDib8Into(const BYTE *pixels, std::uint32_t width, std::uint32_t height,
+                                  const RGBQUAD *colourTable, BITMAPINFOHEADER *block);
+BITMAPINFOHEADER *imgMakeDib1Into(const BYTE *bits, std::uint32_t width, std::uint32_t height,
+                                  const RGBQUAD *colourTable, BITMAPINFOHEADER *block);
 
 // Turns the buffer in place by IMG_ROT_CW90, IMG_ROT_180 or IMG_ROT_CCW90; after a
 // quarter turn the caller swaps its width and height. 1 on success; 0 with 5 (null

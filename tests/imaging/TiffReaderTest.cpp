@@ -10,6 +10,8 @@
 
 #include <tiffio.h>
 
+#include <cstring>
+
 using namespace fixtures;
 
 namespace {
@@ -497,4 +499,77 @@ TEST(TiffDiagnostics, ReaderWarningsNeverReachTheConsole)
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(capture.text().find("65000"), std::string::npos) << capture.text();
     EXPECT_EQ(capture.text().back(), '\n');
+}
+
+// A block handed in is filled when it holds the page and left alone when it does not;
+// either way the page and the bitmap built from it are those of a new block, whatever
+// the block held before.
+TEST(TiffPageReader, BlocksHandedInGiveWhatNewBlocksGive)
+{
+    TempDir dir;
+    const BilevelImage image = makePatternImage(61, 23, 5);
+    const std::string path = dir.file("page.tif");
+    ASSERT_TRUE(writeFaxTiff(path, {FaxPage{image, 204.0, 196.0}}));
+    const std::size_t bytes8 = 61 * 23;
+    const std::size_t bytes1 = (61 + 7) / 8 * 23;
+
+    using Reader = BYTE *(*)(DataSource *, std::uint32_t *, std::uint32_t *, std::int32_t);
+    using IntoReader =
+        BYTE *(*)(DataSource *, std::uint32_t *, std::uint32_t *, std::int32_t, BYTE *);
+    struct Row
+    {
+        Reader read;
+        IntoReader readInto;
+        std::size_t blockBytes;
+        bool filled;
+    };
+    const Row rows[] = {
+        {imgReadTiffPage8, imgReadTiffPage8Into, bytes8 - 1, false},
+        {imgReadTiffPage8, imgReadTiffPage8Into, bytes8, true},
+        {imgReadTiffPage8, imgReadTiffPage8Into, 4 * bytes8, true},
+        {imgReadTiffPage1, imgReadTiffPage1Into, bytes1 - 1, false},
+        {imgReadTiffPage1, imgReadTiffPage1Into, bytes1, true},
+    };
+    const RGBQUAD table[256] = {};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << "block of " << row.blockBytes);
+        const bool bits = row.read == imgReadTiffPage1;
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        DataSource *source = imgOpenFileSource(path.c_str());
+        BYTE *fresh = row.read(source, &width, &height, 0);
+        imgCloseSource(source);
+        ASSERT_NE(fresh, nullptr);
+        const std::size_t pageBytes = bits ? bytes1 : bytes8;
+
+        auto *block = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, row.blockBytes));
+        std::memset(block, 0x5A, row.blockBytes);
+        source = imgOpenFileSource(path.c_str());
+        BYTE *read = row.readInto(source, &width, &height, 0, block);
+        imgCloseSource(source);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read == block, row.filled);
+        EXPECT_EQ(std::memcmp(read, fresh, pageBytes), 0);
+        if (!row.filled) {
+            EXPECT_EQ(block[0], 0x5A);
+        }
+
+        // The bitmap built into a used block larger than it needs.
+        BITMAPINFOHEADER *newDib = bits ? imgMakeDib1(fresh, width, height, table)
+                                        : imgMakeDib8(fresh, width, height, table);
+        const std::size_t dibBytes = GlobalSize(newDib);
+        auto *used = static_cast<BITMAPINFOHEADER *>(GlobalAlloc(GMEM_FIXED, dibBytes + 64));
+        std::memset(used, 0x5A, dibBytes + 64);
+        BITMAPINFOHEADER *dib = bits ? imgMakeDib1Into(read, width, height, table, used)
+                                     : imgMakeDib8Into(read, width, height, table, used);
+        EXPECT_EQ(dib, used);
+        EXPECT_EQ(std::memcmp(dib, newDib, dibBytes), 0);
+
+        GlobalFree(newDib);
+        GlobalFree(used);
+        if (read != block)
+            GlobalFree(read);
+        GlobalFree(block);
+        GlobalFree(fresh);
+    }
 }

@@ -1,0 +1,183 @@
+#include "display/PagePrefetcher.h"
+
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CPagePrefetcher::CPagePrefetcher()
+    : m_thread([this] { Run(); })
+{
+}
+
+CPagePrefetcher::~CPagePrefetcher()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bQuit = true;
+        m_queue.clear();
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void CPagePrefetcher::Prepare(const CString &path, std::vector<std::int32_t> pages, BOOL smooth,
+                              Plan plan)
+{
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        generation = ++m_nGeneration;
+        m_queue.clear();
+        m_strPath = path;
+        m_plan = plan;
+        m_bSmooth = smooth;
+    }
+    // What is ready stays only if this state would make it just so.
+    for (auto it = m_ready.begin(); it != m_ready.end();) {
+        const PreparedPage &page = *it->second;
+        const bool wanted = std::find(pages.begin(), pages.end(), it->first) != pages.end();
+        if (wanted && page.path == path && plan(page.source.m_size) == page.spec) {
+            ++it;
+            continue;
+        }
+        std::shared_ptr<PreparedPage> dropped = it->second;
+        it = m_ready.erase(it);
+        CountReady();
+        GiveBack(std::move(dropped));
+    }
+    std::erase_if(pages, [this](std::int32_t index) { return IsReady(index); });
+    // Started once the event loop is idle: after the repaint of the page just shown.
+    QTimer::singleShot(0, &m_receiver, [this, generation, pages = std::move(pages)] {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            if (generation != m_nGeneration)
+                return;
+            m_queue.assign(pages.begin(), pages.end());
+        }
+        m_wake.notify_all();
+    });
+}
+
+void CPagePrefetcher::Drop()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_nGeneration;
+    m_queue.clear();
+    m_strPath.clear();
+    m_plan = nullptr;
+    m_spares.clear();
+    m_ready.clear();
+    m_nReady = 0;
+}
+
+void CPagePrefetcher::CountReady()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_nReady = m_ready.size();
+}
+
+std::shared_ptr<PreparedPage> CPagePrefetcher::Take(std::int32_t index, const CString &path,
+                                                    const Plan &plan)
+{
+    auto it = m_ready.find(index);
+    if (it == m_ready.end())
+        return nullptr;
+    std::shared_ptr<PreparedPage> page = it->second;
+    m_ready.erase(it);
+    CountReady();
+    if (page->path == path && plan(page->source.m_size) == page->spec
+        && FileIdentityOf(path) == page->identity)
+        return page;
+    GiveBack(std::move(page));
+    return nullptr;
+}
+
+void CPagePrefetcher::GiveBack(std::shared_ptr<PreparedPage> page)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (page && m_spares.size() + m_nReady < MAX_PAGES)
+        m_spares.push_back(std::move(page));
+}
+
+bool CPagePrefetcher::IsIdle() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_queue.empty() && !m_bBusy;
+}
+
+std::shared_ptr<PreparedPage> CPagePrefetcher::SpareOrNew()
+{
+    if (m_spares.empty())
+        return std::make_shared<PreparedPage>();
+    std::shared_ptr<PreparedPage> page = std::move(m_spares.back());
+    m_spares.pop_back();
+    return page;
+}
+
+void CPagePrefetcher::Deliver(std::uint64_t generation, std::shared_ptr<PreparedPage> page)
+{
+    bool current = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        current = generation == m_nGeneration;
+    }
+    if (current && m_ready.size() < MAX_PAGES) {
+        m_ready[page->index] = std::move(page);
+        CountReady();
+    } else {
+        GiveBack(std::move(page));
+    }
+}
+
+void CPagePrefetcher::Run()
+{
+    // Below the thumbnail workers (10): a page turn waits for neither, but the panel
+    // the user watches fills first. Linux gives each thread its own nice value.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+    for (;;) {
+        std::shared_ptr<PreparedPage> page;
+        Plan plan;
+        BOOL smooth = TRUE;
+        std::uint64_t generation = 0;
+        {
+            std::unique_lock<std::mutex> lock(m_lock);
+            m_bBusy = false;
+            m_wake.wait(lock, [this] { return m_bQuit || !m_queue.empty(); });
+            if (m_bQuit)
+                return;
+            m_bBusy = true;
+            page = SpareOrNew();
+            page->index = m_queue.front();
+            m_queue.pop_front();
+            page->path = m_strPath;
+            plan = m_plan;
+            smooth = m_bSmooth;
+            generation = m_nGeneration;
+        }
+        page->identity = FileIdentityOf(page->path);
+        bool ready =
+            page->identity.IsKnown() && plan
+            && ReadShownPage(page->source, page->path, page->index, nullptr, smooth) == IMG_OK;
+        const std::optional<RenderSpec> spec = ready ? plan(page->source.m_size) : std::nullopt;
+        if (spec) {
+            page->spec = *spec;
+            RenderPage(page->display, page->source, *spec);
+            page->display.MakeDib();
+        }
+        // A file written to while it was read may have given a page of neither state.
+        ready = spec && page->display.m_pDib && FileIdentityOf(page->path) == page->identity;
+        if (ready) {
+            // Queued on the receiver: Qt drops the call if the receiver is gone by then.
+            QMetaObject::invokeMethod(
+                &m_receiver, [this, generation, page] { Deliver(generation, page); },
+                Qt::QueuedConnection);
+        } else {
+            GiveBack(std::move(page));
+        }
+    }
+}
