@@ -94,6 +94,7 @@ void CPageBitmap::Clear()
     m_size = CSize(0, 0);
     m_nPageCount = 0;
     m_shownSize = CSize(0, 0);
+    m_nMergedFrom = 0;
     TrimSpares();
 }
 

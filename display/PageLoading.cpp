@@ -115,7 +115,10 @@ std::uint32_t CPageBitmap::ReadPage(DataSource *source, std::int32_t page)
         if (pixels != reuse)
             GlobalFree(pixels);
         GlobalFree(reuse);
+        // The count stays, so a damaged page does not hide the others.
+        const std::int32_t pageCount = m_nPageCount;
         Free();
+        m_nPageCount = pageCount;
         traceError(code);
         return code;
     }
