@@ -41,7 +41,7 @@ void CPagelotView::OnFaxProperties()
     if (m_pProperties)
         m_pProperties->close();
     m_pProperties = new CFaxPropertiesDlg(QFileInfo(pDoc->GetPath()).fileName(),
-                                          ReadFaxProperties(pDoc->GetPath()), window());
+                                          ReadFaxFacts(pDoc->GetPath()), window());
     m_pProperties->show();
 }
 
