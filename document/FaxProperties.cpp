@@ -1,10 +1,11 @@
 #include "document/FaxProperties.h"
 
+#include "display/FileIdentity.h"
 #include "document/FaxFolder.h"
+#include "framework/FilePath.h"
 
+#include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -112,13 +113,15 @@ void addLine(FaxProperties &properties, const char *label, const CString &value)
 
 void addFileLines(FaxProperties &properties, const CString &path)
 {
-    const QFileInfo file(path);
-    addLine(properties, "File", cut(PrintableText(QDir::toNativeSeparators(path).toUtf8())));
-    if (file.exists()) {
+    const FileIdentity file = FileIdentityOf(path);
+    addLine(properties, "File",
+            cut(PrintableText(PathForDisplay(QDir::toNativeSeparators(path)).toUtf8())));
+    if (file.IsKnown()) {
         addLine(properties, "Size",
-                QStringLiteral("%1 bytes").arg(QLocale::c().toString(file.size())));
+                QStringLiteral("%1 bytes").arg(QLocale::c().toString(qint64(file.size))));
         addLine(properties, "Modified",
-                file.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+                QDateTime::fromMSecsSinceEpoch(file.modifiedNanoseconds / 1000000)
+                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     }
 }
 
@@ -192,7 +195,7 @@ void FaxPageFacts::readChunk(std::uint32_t chunk)
     const std::uint32_t first = chunk * FAX_PAGE_CHUNK;
     const std::uint32_t count = std::min(FAX_PAGE_CHUNK, Count() - first);
     // Each chunk opens the path again, as every command does: no file stays open.
-    SourcePtr source(imgOpenFileSource(QFile::encodeName(m_path).constData()));
+    SourcePtr source(imgOpenFileSource(PathBytes(m_path).constData()));
     const std::uint32_t filled =
         source ? imgGetTiffPageFacts(source.get(), std::int32_t(first), count, &m_pages[first]) : 0;
     for (std::uint32_t i = 0; i < filled; ++i)
@@ -237,7 +240,7 @@ FaxFacts ReadFaxFacts(const CString &path)
 {
     FaxFacts result;
     FaxProperties properties;
-    SourcePtr source(imgOpenFileSource(QFile::encodeName(path).constData()));
+    SourcePtr source(imgOpenFileSource(PathBytes(path).constData()));
     auto facts = std::make_unique<TiffFaxFacts>();
     if (!source || !imgGetTiffFaxFacts(source.get(), 0, facts.get())) {
         addFileLines(properties, path);

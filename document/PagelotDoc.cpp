@@ -3,6 +3,7 @@
 #include "display/ImagingErrorText.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
+#include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceModule.h"
 #include "framework/SystemMetrics.h"
@@ -25,7 +26,7 @@ void showReadError(const CString &path, std::int32_t index, std::uint32_t code)
 {
     const CString where = QStringLiteral("Cannot read page %1 of %2:")
                               .arg(index + 1)
-                              .arg(QDir::toNativeSeparators(path));
+                              .arg(PathForDisplay(QDir::toNativeSeparators(path)));
     AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -160,7 +161,7 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
         m_displayPage.Free();
 
     if (setTitle)
-        SetTitle(QFileInfo(m_strPath).fileName());
+        SetTitle(PathForDisplay(QFileInfo(m_strPath).fileName()));
     if (m_nPageCount == MAX_PAGE_COUNT && CPageBitmap::HasUncountedPages(m_strPath))
         AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
 }
@@ -238,7 +239,7 @@ bool CPagelotDoc::CheckFileUnchanged()
         return true;
     const CString text = QStringLiteral("The file %1 has changed since it was opened.\n\n"
                                         "Open it again from page 1?")
-                             .arg(QDir::toNativeSeparators(m_strPath));
+                             .arg(PathForDisplay(QDir::toNativeSeparators(m_strPath)));
     if (AfxMessageBox(text, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
         LoadFaxFile(m_strPath, TRUE);
         RefreshDisplay();
