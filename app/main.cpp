@@ -1,5 +1,6 @@
 #include "app/PagelotApp.h"
 #include "app/SessionEnd.h"
+#include "framework/FilePath.h"
 #include "framework/FrameWnd.h"
 #include "resources/Icons.h"
 
@@ -20,6 +21,11 @@ int main(int argc, char **argv)
     // Lets the desktop match the window to its entry and icon; nothing is registered.
     QGuiApplication::setDesktopFileName(QStringLiteral(PAGELOT_APP_ID));
     InstallSessionEndSignals();
+    // File names as the bytes given: QApplication's own list decodes them lossily.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << PathFromBytes(argv[i]);
+    theApp.SetCommandLine(arguments);
 
     int exitCode = 1;
     if (theApp.InitInstance()) {

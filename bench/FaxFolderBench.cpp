@@ -139,8 +139,7 @@ void BM_FileOpenSameFax(benchmark::State &state)
 }
 BENCHMARK(BM_FileOpenSameFax)->Unit(benchmark::kMillisecond);
 
-// Reading every page's facts and showing the dialog, its page list laid out.
-void BM_FaxPropertiesShown(benchmark::State &state)
+const std::string &longFax()
 {
     static TempDir dir;
     static const std::string path = [] {
@@ -150,18 +149,58 @@ void BM_FaxPropertiesShown(benchmark::State &state)
         fixtures::writeLongFax(file, 65535, {page});
         return file;
     }();
-    const CString name = QString::fromStdString(path);
+    return path;
+}
+
+// The dialog until it is shown, its page list laid out: the first and last page's facts
+// and the pages in view read, the rest left to idle time.
+void BM_FaxPropertiesShown(benchmark::State &state)
+{
+    const CString name = QString::fromStdString(longFax());
     for (auto _ : state) {
-        auto *pDialog = new CFaxPropertiesDlg(QStringLiteral("long.tif"), ReadFaxProperties(name));
+        auto *pDialog = new CFaxPropertiesDlg(QStringLiteral("long.tif"), ReadFaxFacts(name));
         pDialog->show();
-        QApplication::processEvents();
-        if (pDialog->Properties().pages.size() != 65535)
-            state.SkipWithError("pages not all read");
+        QApplication::sendPostedEvents();
+        if (pDialog->Pages().Count() != 65535)
+            state.SkipWithError("page count wrong");
         delete pDialog;
     }
     state.SetLabel("65,535 pages");
 }
 BENCHMARK(BM_FaxPropertiesShown)->Unit(benchmark::kMillisecond);
+
+// The same, with every page read before it is shown: what the whole summary costs.
+void BM_FaxPropertiesAllPagesFirst(benchmark::State &state)
+{
+    const CString name = QString::fromStdString(longFax());
+    for (auto _ : state) {
+        FaxFacts facts = ReadFaxFacts(name);
+        while (facts.pages->ReadMore()) {
+        }
+        auto *pDialog = new CFaxPropertiesDlg(QStringLiteral("long.tif"), std::move(facts));
+        pDialog->show();
+        QApplication::sendPostedEvents();
+        delete pDialog;
+    }
+    state.SetLabel("65,535 pages");
+}
+BENCHMARK(BM_FaxPropertiesAllPagesFirst)->Unit(benchmark::kMillisecond);
+
+// One chunk read on idle, from pages far into the fax: how long the window waits at most.
+void BM_FaxPropertiesIdleChunk(benchmark::State &state)
+{
+    const CString name = QString::fromStdString(longFax());
+    FaxFacts facts = ReadFaxFacts(name);
+    std::uint32_t page = 40000;
+    for (auto _ : state) {
+        FaxPageFacts pages(name, 65535);
+        if (!pages.Page(page))
+            state.SkipWithError("page not read");
+        page = (page + FAX_PAGE_CHUNK * 7) % 65535;
+    }
+    state.SetLabel(std::to_string(FAX_PAGE_CHUNK) + " pages");
+}
+BENCHMARK(BM_FaxPropertiesIdleChunk)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,5 @@
 #include "display/FileIdentity.h"
-
-#include <QFile>
+#include "framework/FilePath.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +7,7 @@ FileIdentity FileIdentityOf(const CString &path)
 {
     FileIdentity identity;
     struct stat info;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (path.isEmpty() || ::stat(PathBytes(path).constData(), &info) != 0)
         return identity;
     identity.device = info.st_dev;
     identity.inode = info.st_ino;

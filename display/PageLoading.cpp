@@ -1,6 +1,7 @@
 #include "display/PageBitmap.h"
 
 #include "display/ImagingErrorText.h"
+#include "framework/FilePath.h"
 #include "platform/DebugOutput.h"
 #include "platform/GlobalMemory.h"
 
@@ -24,7 +25,7 @@ using SourcePtr = std::unique_ptr<DataSource, SourceCloser>;
 
 SourcePtr openSource(const CString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathBytes(path);
     return SourcePtr(imgOpenFileSource(name.constData()));
 }
 

@@ -1,6 +1,7 @@
 #include "display/PageThumbnail.h"
 
 #include "display/PageBitmap.h"
+#include "framework/FilePath.h"
 
 #include <QFile>
 
@@ -51,7 +52,7 @@ std::uint32_t RenderPageThumbnail(const CString &path, std::int32_t page, std::i
     *pImage = QImage();
     if (width <= 0)
         return IMG_ERR_BAD_PARAM;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathBytes(path);
     SourcePtr source(imgOpenFileSource(name.constData()));
     if (!source)
         return imgGetLastError();

@@ -1,14 +1,18 @@
 #include "document/FaxFolder.h"
 
+#include "display/FileIdentity.h"
+#include "framework/FilePath.h"
 #include "imaging/imaging.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,22 +34,37 @@ int digitsAt(const char *text, int at, int count)
     return value;
 }
 
-std::int64_t receivedTime(const QFileInfo &file)
+std::int64_t receivedTime(const CString &path)
 {
-    SourcePtr source(imgOpenFileSource(QFile::encodeName(file.filePath()).constData()));
+    SourcePtr source(imgOpenFileSource(PathBytes(path).constData()));
     TiffFaxFacts facts;
     if (source && imgGetTiffFaxFacts(source.get(), 0, &facts)) {
         const QDateTime received = ParseFaxDateTime(facts.dateTime);
         if (received.isValid())
             return received.toMSecsSinceEpoch();
     }
-    return file.lastModified().toMSecsSinceEpoch();
+    return FileIdentityOf(path).modifiedNanoseconds / 1000000;
 }
 
-FolderFax folderFaxOf(const QFileInfo &file)
+FolderFax folderFaxOf(const CString &path, const CString &name)
 {
-    return {file.filePath(), file.fileName(), receivedTime(file)};
+    return {path, name, receivedTime(path)};
 }
+
+bool endsWithNoCase(std::string_view name, std::string_view suffix)
+{
+    if (name.size() <= suffix.size())
+        return false;
+    const std::string_view end = name.substr(name.size() - suffix.size());
+    return std::equal(end.begin(), end.end(), suffix.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b;
+    });
+}
+
+struct DirCloser
+{
+    void operator()(DIR *dir) const { closedir(dir); }
+};
 
 } // namespace
 
@@ -78,18 +97,29 @@ bool ComesBefore(const FolderFax &a, const FolderFax &b)
 
 std::vector<FolderFax> ListFaxFolder(const CString &folder)
 {
-    const QDir dir(folder);
-    const QFileInfoList files = dir.entryInfoList(
-        {QStringLiteral("*.tif"), QStringLiteral("*.tiff")}, QDir::Files, QDir::Unsorted);
+    // Listed as bytes: QDir would decode a name that is not UTF-8 into another.
     std::vector<FolderFax> faxes;
-    faxes.reserve(std::size_t(files.size()));
-    for (const QFileInfo &file : files)
-        faxes.push_back(folderFaxOf(file));
+    const QByteArray where = PathBytes(folder);
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(where.constData()));
+    if (!dir)
+        return faxes;
+    const CString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    while (const dirent *entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.front() == '.'
+            || (!endsWithNoCase(name, ".tif") && !endsWithNoCase(name, ".tiff")))
+            continue;
+        const CString path = prefix + PathFromBytes(name);
+        struct stat info;
+        if (::stat(PathBytes(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        faxes.push_back(folderFaxOf(path, PathFromBytes(name)));
+    }
     std::sort(faxes.begin(), faxes.end(), ComesBefore);
     return faxes;
 }
 
-FolderFax FolderFaxOf(const CString &path) { return folderFaxOf(QFileInfo(path)); }
+FolderFax FolderFaxOf(const CString &path) { return folderFaxOf(path, QFileInfo(path).fileName()); }
 
 CFaxFolderCursor::CFaxFolderCursor()
 {

@@ -1,12 +1,14 @@
 #include "document/FaxProperties.h"
 
+#include "display/FileIdentity.h"
 #include "document/FaxFolder.h"
+#include "framework/FilePath.h"
 
+#include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -111,24 +113,16 @@ void addLine(FaxProperties &properties, const char *label, const CString &value)
 
 void addFileLines(FaxProperties &properties, const CString &path)
 {
-    const QFileInfo file(path);
-    addLine(properties, "File", cut(PrintableText(QDir::toNativeSeparators(path).toUtf8())));
-    if (file.exists()) {
+    const FileIdentity file = FileIdentityOf(path);
+    addLine(properties, "File",
+            cut(PrintableText(PathForDisplay(QDir::toNativeSeparators(path)).toUtf8())));
+    if (file.IsKnown()) {
         addLine(properties, "Size",
-                QStringLiteral("%1 bytes").arg(QLocale::c().toString(file.size())));
+                QStringLiteral("%1 bytes").arg(QLocale::c().toString(qint64(file.size))));
         addLine(properties, "Modified",
-                file.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+                QDateTime::fromMSecsSinceEpoch(file.modifiedNanoseconds / 1000000)
+                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     }
-}
-
-std::vector<TiffPageFacts> readPages(DataSource *source)
-{
-    imgSeekSource(source, 0, 0);
-    const std::uint32_t count = imgTiffPageCount(source);
-    std::vector<TiffPageFacts> pages(count);
-    imgSeekSource(source, 0, 0);
-    pages.resize(count ? imgGetTiffPageFacts(source, 0, count, pages.data()) : 0);
-    return pages;
 }
 
 } // namespace
@@ -162,14 +156,97 @@ CString PageDescription(std::int32_t index, const TiffPageFacts &page)
     return text;
 }
 
-FaxProperties ReadFaxProperties(const CString &path)
+FaxPageFacts::FaxPageFacts(CString path, std::uint32_t count)
+    : m_path(std::move(path))
+    , m_pages(count)
+    , m_chunkRead(chunkCount(), false)
+    , m_readable(count, false)
 {
+}
+
+const TiffPageFacts *FaxPageFacts::Page(std::uint32_t index)
+{
+    if (index >= Count())
+        return nullptr;
+    if (!m_chunkRead[index / FAX_PAGE_CHUNK])
+        readChunk(index / FAX_PAGE_CHUNK);
+    return m_readable[index] ? &m_pages[index] : nullptr;
+}
+
+bool FaxPageFacts::ReadMore()
+{
+    while (m_nextChunk < chunkCount() && m_chunkRead[m_nextChunk])
+        ++m_nextChunk;
+    if (m_nextChunk < chunkCount())
+        readChunk(m_nextChunk++);
+    return !Complete();
+}
+
+std::uint32_t FaxPageFacts::PagesRead() const
+{
+    if (Complete())
+        return Count();
+    // Every chunk but the last is whole, and the last is read only when it is reached.
+    return m_chunksRead * FAX_PAGE_CHUNK;
+}
+
+void FaxPageFacts::readChunk(std::uint32_t chunk)
+{
+    const std::uint32_t first = chunk * FAX_PAGE_CHUNK;
+    const std::uint32_t count = std::min(FAX_PAGE_CHUNK, Count() - first);
+    // Each chunk opens the path again, as every command does: no file stays open.
+    SourcePtr source(imgOpenFileSource(PathBytes(m_path).constData()));
+    const std::uint32_t filled =
+        source ? imgGetTiffPageFacts(source.get(), std::int32_t(first), count, &m_pages[first]) : 0;
+    for (std::uint32_t i = 0; i < filled; ++i)
+        m_readable[first + i] = true;
+    m_chunkRead[chunk] = true;
+    ++m_chunksRead;
+}
+
+std::vector<FaxPropertyLine> FaxPageFacts::SummaryLines() const
+{
+    FaxProperties summary;
+    if (!Complete())
+        return {};
+    std::int64_t onLine = 0;
+    bool timed = false;
+    std::size_t damaged = 0;
+    QStringList damagedPages;
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (!m_readable[i])
+            continue;
+        const TiffPageFacts &page = m_pages[i];
+        if (page.recvTime >= 0) {
+            onLine += page.recvTime;
+            timed = true;
+        }
+        if (page.badLines > 0 && ++damaged <= 20)
+            damagedPages << QString::number(i + 1);
+    }
+    if (timed)
+        addLine(summary, "Time on line", durationText(onLine));
+    if (damaged > 0)
+        addLine(summary, "Damaged pages",
+                QStringLiteral("%1 of %2: %3%4")
+                    .arg(damaged)
+                    .arg(m_pages.size())
+                    .arg(damagedPages.join(QStringLiteral(", ")),
+                         damaged > 20 ? QStringLiteral(", ...") : CString()));
+    return std::move(summary.lines);
+}
+
+FaxFacts ReadFaxFacts(const CString &path)
+{
+    FaxFacts result;
     FaxProperties properties;
-    SourcePtr source(imgOpenFileSource(QFile::encodeName(path).constData()));
+    SourcePtr source(imgOpenFileSource(PathBytes(path).constData()));
     auto facts = std::make_unique<TiffFaxFacts>();
     if (!source || !imgGetTiffFaxFacts(source.get(), 0, facts.get())) {
         addFileLines(properties, path);
-        return properties;
+        result.lines = std::move(properties.lines);
+        result.pages = std::make_unique<FaxPageFacts>(path, 0);
+        return result;
     }
 
     // The sender's station identifier first; caller ID and name, where given, below it.
@@ -184,13 +261,15 @@ FaxProperties ReadFaxProperties(const CString &path)
     properties.lines.push_back(
         {QStringLiteral("From"), from.isEmpty() ? kNotGiven : from.join(u'\n')});
 
-    properties.pages = readPages(source.get());
+    // The count walks only the directories' links; the last page is then found from the
+    // directory memory without reading those between.
+    imgSeekSource(source.get(), 0, 0);
+    const std::uint32_t count = imgTiffPageCount(source.get());
     CString received = dateText(facts->dateTime);
-    if (properties.pages.size() > 1) {
+    if (count > 1) {
         auto last = std::make_unique<TiffFaxFacts>();
         imgSeekSource(source.get(), 0, 0);
-        const auto lastIndex = static_cast<std::int32_t>(properties.pages.size() - 1);
-        if (imgGetTiffFaxFacts(source.get(), lastIndex, last.get())) {
+        if (imgGetTiffFaxFacts(source.get(), std::int32_t(count - 1), last.get())) {
             const CString lastDate = dateText(last->dateTime);
             if (!lastDate.isEmpty() && lastDate != received)
                 received += (received.isEmpty() ? kNotGiven : CString())
@@ -199,34 +278,35 @@ FaxProperties ReadFaxProperties(const CString &path)
     }
     properties.lines.push_back(
         {QStringLiteral("Received"), received.isEmpty() ? kNotGiven : received});
+    result.summaryAt = properties.lines.size();
 
-    std::int64_t onLine = 0;
-    bool timed = false;
-    std::size_t damaged = 0;
-    QStringList damagedPages;
-    for (std::size_t i = 0; i < properties.pages.size(); ++i) {
-        const TiffPageFacts &page = properties.pages[i];
-        if (page.recvTime >= 0) {
-            onLine += page.recvTime;
-            timed = true;
-        }
-        if (page.badLines > 0 && ++damaged <= 20)
-            damagedPages << QString::number(i + 1);
-    }
-    if (timed)
-        addLine(properties, "Time on line", durationText(onLine));
-    if (damaged > 0)
-        addLine(properties, "Damaged pages",
-                QStringLiteral("%1 of %2: %3%4")
-                    .arg(damaged)
-                    .arg(properties.pages.size())
-                    .arg(damagedPages.join(QStringLiteral(", ")),
-                         damaged > 20 ? QStringLiteral(", ...") : CString()));
     addLine(properties, "Make", PrintableText(facts->make));
     addLine(properties, "Model", PrintableText(facts->model));
     addLine(properties, "Host computer", PrintableText(facts->hostComputer));
     addLine(properties, "Software", PrintableText(facts->software));
     addLine(properties, "Sub-address", PrintableText(facts->subAddress));
     addFileLines(properties, path);
+    result.lines = std::move(properties.lines);
+    result.pages = std::make_unique<FaxPageFacts>(path, count);
+    return result;
+}
+
+FaxProperties ReadFaxProperties(const CString &path)
+{
+    FaxFacts facts = ReadFaxFacts(path);
+    FaxPageFacts &pages = *facts.pages;
+    while (pages.ReadMore()) {
+    }
+    FaxProperties properties;
+    properties.lines = std::move(facts.lines);
+    const std::vector<FaxPropertyLine> summary = pages.SummaryLines();
+    properties.lines.insert(properties.lines.begin() + std::ptrdiff_t(facts.summaryAt),
+                            summary.begin(), summary.end());
+    for (std::uint32_t i = 0; i < pages.Count(); ++i) {
+        const TiffPageFacts *page = pages.Page(i);
+        if (!page)
+            break;
+        properties.pages.push_back(*page);
+    }
     return properties;
 }

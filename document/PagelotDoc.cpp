@@ -5,6 +5,7 @@
 #include "display/PageRender.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
+#include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceModule.h"
 #include "framework/SystemMetrics.h"
@@ -156,7 +157,7 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     m_nZoomMode = half ? ZoomMode::Scale50 : ZoomMode::Scale33;
 
     if (setTitle)
-        SetTitle(QFileInfo(m_strPath).fileName());
+        SetTitle(PathForDisplay(QFileInfo(m_strPath).fileName()));
     if (m_nPageCount == MAX_PAGE_COUNT && CPageBitmap::HasUncountedPages(m_strPath))
         AfxMessageBox(AfxLoadString(IDS_PAGES_PAST_LIMIT), MB_OK | MB_ICONINFORMATION);
 }
@@ -166,7 +167,7 @@ void CPagelotDoc::ShowReadError(std::int32_t index, std::uint32_t code) const
     // The reason stays the error text as it is, on a line of its own below the file.
     const CString where = QStringLiteral("Cannot read page %1 of %2:")
                               .arg(index + 1)
-                              .arg(QDir::toNativeSeparators(m_strPath));
+                              .arg(PathForDisplay(QDir::toNativeSeparators(m_strPath)));
     AfxMessageBox(where + QLatin1Char('\n') + ImagingErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -270,7 +271,7 @@ bool CPagelotDoc::CheckFileUnchanged()
         return true;
     const CString text = QStringLiteral("The file %1 has changed since it was opened.\n\n"
                                         "Open it again from page 1?")
-                             .arg(QDir::toNativeSeparators(m_strPath));
+                             .arg(PathForDisplay(QDir::toNativeSeparators(m_strPath)));
     if (AfxMessageBox(text, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
         LoadFaxFile(m_strPath, TRUE);
         RefreshDisplay();

@@ -1,5 +1,6 @@
 #include "framework/Document.h"
 
+#include "framework/FilePath.h"
 #include "framework/FrameWnd.h"
 #include "framework/View.h"
 
@@ -26,7 +27,7 @@ void CDocument::SetPathName(const CString &pathName, BOOL)
 {
     const QFileInfo file(pathName);
     m_strPathName = file.absoluteFilePath();
-    SetTitle(file.fileName());
+    SetTitle(PathForDisplay(file.fileName()));
 }
 
 BOOL CDocument::OnNewDocument()

@@ -1,10 +1,16 @@
 #include "framework/FileDialog.h"
 
+#include "framework/FilePath.h"
 #include "framework/FrameWnd.h"
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
 
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,6 +66,27 @@ void CFileDialog::SetUpDialog(QFileDialog &dialog) const
         dialog.selectFile(m_ofn.lpstrFile);
 }
 
+CString ChosenFilePath(const CString &chosen)
+{
+    struct stat info;
+    if (chosen.isEmpty() || ::stat(PathBytes(chosen).constData(), &info) == 0)
+        return chosen;
+    const QFileInfo file(chosen);
+    const CString folder = file.absolutePath();
+    DIR *dir = opendir(PathBytes(folder).constData());
+    if (!dir)
+        return chosen;
+    CString found;
+    int matches = 0;
+    while (const dirent *entry = readdir(dir)) {
+        if (QFile::decodeName(entry->d_name) == file.fileName() && ++matches == 1)
+            found = folder + u'/' + PathFromBytes(entry->d_name);
+    }
+    closedir(dir);
+    // Two names that decode alike cannot be told apart: none is guessed.
+    return matches == 1 ? found : chosen;
+}
+
 INT_PTR CFileDialog::DoModal()
 {
     CString pathName;
@@ -70,7 +97,7 @@ INT_PTR CFileDialog::DoModal()
         QFileDialog dialog(m_pParentWnd ? m_pParentWnd : AfxGetMainWnd());
         SetUpDialog(dialog);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            pathName = dialog.selectedFiles().constFirst();
+            pathName = ChosenFilePath(dialog.selectedFiles().constFirst());
             result = IDOK;
         }
     }

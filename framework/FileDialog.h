@@ -11,6 +11,11 @@ class QWidget;
 constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
+// The toolkit's dialog names a file by its own decoding of the name's bytes, which loses
+// those that are not UTF-8. Where chosen names no file, the file whose name decodes so
+// is found in the folder and its path returned with every byte kept; chosen otherwise.
+CString ChosenFilePath(const CString &chosen);
+
 // The file-open dialog. The filter is the framework's form, "Name (*.a;*.b)|*.a;*.b|...|",
 // turned into Qt name filters.
 class CFileDialog

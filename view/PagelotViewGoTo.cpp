@@ -2,6 +2,7 @@
 
 #include "document/PagelotDoc.h"
 #include "framework/CmdUI.h"
+#include "framework/FilePath.h"
 #include "resources/Resource.h"
 #include "view/FaxPropertiesDlg.h"
 #include "view/GoToPageDlg.h"
@@ -40,8 +41,8 @@ void CPagelotView::OnFaxProperties()
     // One at a time, for the fax shown when asked.
     if (m_pProperties)
         m_pProperties->close();
-    m_pProperties = new CFaxPropertiesDlg(QFileInfo(pDoc->GetPath()).fileName(),
-                                          ReadFaxProperties(pDoc->GetPath()), window());
+    m_pProperties = new CFaxPropertiesDlg(PathForDisplay(QFileInfo(pDoc->GetPath()).fileName()),
+                                          ReadFaxFacts(pDoc->GetPath()), window());
     m_pProperties->show();
 }
 

@@ -3,6 +3,7 @@
 #include "display/ImagingErrorText.h"
 #include "document/PagelotDoc.h"
 #include "framework/Dc.h"
+#include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "framework/Printing.h"
 #include "framework/ResourceModule.h"
@@ -96,9 +97,14 @@ BOOL CPagelotView::OnPreparePrinting(CPrintInfo *pInfo)
     if (pDoc && pDoc->GetDisplayPage().m_pPixels) {
         pInfo->m_nShownPage = static_cast<UINT>(pDoc->GetCurrentPage()) + 1;
         // Beside the fax and named after it, rather than where the last job went.
+        // The PDF is written under Qt's own encoding of its name, so it is proposed as
+        // text: bytes of the fax's name that are not text become U+FFFD, and a folder
+        // whose name is not text gets no proposal.
         const QFileInfo fax(pDoc->GetPath());
-        pInfo->m_strPdfFileName =
-            fax.absoluteDir().filePath(fax.completeBaseName() + QStringLiteral(".pdf"));
+        const CString folder = fax.absolutePath();
+        if (PathForDisplay(folder) == folder)
+            pInfo->m_strPdfFileName = QDir(folder).filePath(PathForDisplay(fax.completeBaseName())
+                                                            + QStringLiteral(".pdf"));
     }
     return DoPreparePrinting(pInfo);
 }
@@ -127,7 +133,7 @@ void CPagelotView::OnEndPrinting(CDC *, CPrintInfo *pInfo)
     if (m_printFailures.empty())
         return;
     CPagelotDoc *pDoc = GetDocument();
-    const CString file = pDoc ? QFileInfo(pDoc->GetPath()).fileName() : CString();
+    const CString file = pDoc ? PathForDisplay(QFileInfo(pDoc->GetPath()).fileName()) : CString();
     AfxMessageBox(PrintFailureText(file, m_printFailures), MB_OK | MB_ICONEXCLAMATION);
     m_printFailures.clear();
 }
@@ -165,7 +171,7 @@ void CPagelotView::AskAfterBlankStart(CPrintInfo *pInfo)
         || pInfo->m_nCurPage != first + UINT(BLANK_START_SHEETS) - 1)
         return;
     CPagelotDoc *pDoc = GetDocument();
-    const CString file = pDoc ? QFileInfo(pDoc->GetPath()).fileName() : CString();
+    const CString file = pDoc ? PathForDisplay(QFileInfo(pDoc->GetPath()).fileName()) : CString();
     const CString text = AfxLoadString(IDS_PRINT_BLANK_START)
                              .arg(BLANK_START_SHEETS)
                              .arg(file)

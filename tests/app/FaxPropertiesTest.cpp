@@ -51,6 +51,16 @@ TEST_F(FaxPropertiesCommand, OpensBesideThePageAndClosesOnEscAndEnter)
             plain |= label->text() == QStringLiteral("+44 <b>1632</b> 960417")
                      && label->textFormat() == Qt::PlainText;
         EXPECT_TRUE(plain);
+        // The summary over all pages follows while the window is idle.
+        const auto shown = [pDialog] {
+            QStringList texts;
+            for (QLabel *label : pDialog->findChildren<QLabel *>())
+                texts << label->text();
+            return texts;
+        };
+        QTRY_VERIFY(shown().contains(QStringLiteral("3 of 3: 1, 2, 3")));
+        EXPECT_TRUE(pDialog->Pages().Complete());
+        EXPECT_FALSE(shown().contains(QStringLiteral("Reading pages:")));
         // The fax stays readable beside it.
         ASSERT_TRUE(Frame()->ExecuteCommand(ID_PAGE_NEXT));
         EXPECT_EQ(Document()->GetCurrentPage(), 1);

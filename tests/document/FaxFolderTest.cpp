@@ -1,6 +1,7 @@
 #include "DocumentTestFixture.h"
 
 #include "document/FaxFolder.h"
+#include "framework/FilePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,4 +151,38 @@ TEST_F(FaxFolder, StepsThroughTheFolderAsItChanges)
     EXPECT_FALSE(Enabled(ID_FAX_PREVIOUS_IN_FOLDER));
     EXPECT_TRUE(Enabled(ID_FAX_NEXT_IN_FOLDER));
     EXPECT_EQ(m_messages.size(), 2u);
+}
+
+// A name whose bytes are not UTF-8 opens as given on the command line and from the
+// folder listing: the bytes reach open() unchanged; the title shows U+FFFD for them.
+TEST_F(FaxFolder, OpensAndStepsToANameThatIsNotUtf8)
+{
+    TempDir folder;
+    writeFax(folder, "a.tif", "2026:12:08 08:00:00", "2026-12-08T12:00:00", 1);
+    const std::string bytes = folder.path() + "/fax-\xe9.tif";
+    FaxPage page{makePatternImage(230, 260, 7)};
+    page.tags.dateTime = "2026:12:08 09:00:00";
+    ASSERT_TRUE(writeFaxTiff(bytes, {page}));
+    writeFax(folder, "z.tif", "2026:12:08 10:00:00", "2026-12-08T12:00:00", 3);
+
+    const CString path = PathFromBytes(bytes);
+    EXPECT_EQ(PathBytes(path).toStdString(), bytes);
+    // As the document template opens the command line's file.
+    ASSERT_TRUE(m_pDoc->OnOpenDocument(path));
+    m_pDoc->SetPathName(path);
+    EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+    EXPECT_EQ(m_pDoc->GetPath(), path);
+    EXPECT_EQ(m_pDoc->GetTitle(), QStringLiteral("fax-\uFFFD.tif"));
+    EXPECT_EQ(m_pDoc->GetSourcePage().m_size, CSize(230, 260));
+    EXPECT_FALSE(m_pDoc->HasFileChanged());
+
+    Command(ID_FAX_NEXT_IN_FOLDER);
+    EXPECT_EQ(ShownName(), QStringLiteral("z.tif"));
+    Command(ID_FAX_PREVIOUS_IN_FOLDER);
+    EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+    EXPECT_EQ(PathBytes(m_pDoc->GetPath()).toStdString(), bytes);
+    EXPECT_EQ(m_pDoc->GetTitle(), QStringLiteral("fax-\uFFFD.tif"));
+    EXPECT_EQ(m_pDoc->GetSourcePage().m_size, CSize(230, 260));
+    Command(ID_FAX_PREVIOUS_IN_FOLDER);
+    EXPECT_EQ(ShownName(), QStringLiteral("a.tif"));
 }

@@ -148,3 +148,56 @@ TEST(FaxPropertiesReading, AbsentAndHostileFields)
     EXPECT_EQ(garbage.lines.front().label, QStringLiteral("File"));
     EXPECT_TRUE(garbage.pages.empty());
 }
+
+// A long fax shows from its first and last page; the pages in view are read when asked
+// for, the rest a chunk at a time, and the summary over all of them, once complete, is
+// the one a single pass gives.
+TEST(FaxPropertiesReading, LongFaxReadsPagesAsWanted)
+{
+    TempDir dir;
+    constexpr std::uint32_t PAGES = FAX_PAGE_CHUNK * 3 + 5;
+    std::vector<FaxPage> pages;
+    for (std::uint32_t i = 0; i < PAGES; ++i) {
+        FaxTags tags;
+        tags.dateTime = i + 1 < PAGES ? "2026:12:08 09:14:05" : "2026:12:08 10:00:00";
+        tags.recvTime = 2;
+        tags.badLines = i == 1 || i == PAGES - 1 ? 7 : 0;
+        pages.push_back(pageWith(tags, 8 + i % 5));
+    }
+    const std::string path = dir.file("long.tif");
+    ASSERT_TRUE(writeFaxTiff(path, pages, {Compression::G3TwoD}));
+
+    FaxFacts facts = ReadFaxFacts(qpath(path));
+    FaxPageFacts &lazy = *facts.pages;
+    ASSERT_EQ(lazy.Count(), PAGES);
+    EXPECT_EQ(facts.lines[1].value, "2026-12-08 09:14:05, last page 2026-12-08 10:00:00");
+    EXPECT_EQ(facts.lines[facts.summaryAt - 1].label, QStringLiteral("Received"));
+    EXPECT_EQ(lazy.PagesRead(), 0u);
+    ASSERT_NE(lazy.Page(PAGES - 1), nullptr);
+    EXPECT_EQ(lazy.Page(PAGES - 1)->badLines, 7);
+    EXPECT_EQ(lazy.Page(PAGES - 1)->height, 8 + (PAGES - 1) % 5);
+    EXPECT_EQ(lazy.Page(PAGES), nullptr);
+    EXPECT_FALSE(lazy.Complete());
+    EXPECT_TRUE(lazy.SummaryLines().empty());
+
+    std::uint32_t steps = 0;
+    while (lazy.ReadMore())
+        ++steps;
+    EXPECT_EQ(steps, 2u) << "the chunk already read is not read again";
+    ASSERT_TRUE(lazy.Complete());
+    EXPECT_EQ(lazy.PagesRead(), PAGES);
+    const std::vector<FaxPropertyLine> summary = lazy.SummaryLines();
+    Lines shown;
+    for (const FaxPropertyLine &line : summary)
+        shown.emplace_back(line.label, line.value);
+    EXPECT_EQ(shown, (Lines{{"Time on line", "3 min 22 s"},
+                            {"Damaged pages", QStringLiteral("2 of %1: 2, %1").arg(PAGES)}}));
+
+    const FaxProperties whole = ReadFaxProperties(qpath(path));
+    ASSERT_EQ(whole.pages.size(), PAGES);
+    for (std::uint32_t i = 0; i < PAGES; ++i)
+        EXPECT_EQ(PageDescription(std::int32_t(i), whole.pages[i]),
+                  PageDescription(std::int32_t(i), *lazy.Page(i)));
+    EXPECT_EQ(whole.lines[facts.summaryAt].label, QStringLiteral("Time on line"));
+    EXPECT_EQ(whole.lines[facts.summaryAt + 1].label, QStringLiteral("Damaged pages"));
+}

@@ -1,10 +1,12 @@
 #include "framework/FileDialog.h"
+#include "framework/FilePath.h"
 #include "framework/MessageBox.h"
 #include "tools/fixtures/TempDir.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QListView>
@@ -95,4 +97,19 @@ TEST(MessageBoxWidth, ShortTextStillShowsTheWholeCaption)
     EXPECT_EQ(AfxMessageBox(QStringLiteral("Error #7!"), MB_OK), IDOK);
     // Room for the caption, a window icon and three title-bar buttons of 32 pixels.
     EXPECT_GE(width, captionWidth + 4 * 32);
+}
+
+// The dialog's own name for a file whose bytes are not UTF-8 leads back to that file's
+// bytes; a name that exists stays, and two files that look alike are not guessed at.
+TEST(FileDialogChoice, FindsTheBytesOfANameTheToolkitDecodedLossily)
+{
+    TempDir dir;
+    const std::string bytes = dir.write("fax-\xe9.tif", "x");
+    const CString shown = QFile::decodeName(QByteArray::fromStdString(bytes));
+    ASSERT_NE(PathBytes(shown).toStdString(), bytes);
+    EXPECT_EQ(PathBytes(ChosenFilePath(shown)).toStdString(), bytes);
+    const CString plain = QString::fromStdString(dir.write("plain.tif", "x"));
+    EXPECT_EQ(ChosenFilePath(plain), plain);
+    dir.write("fax-\xe8.tif", "x");
+    EXPECT_EQ(ChosenFilePath(shown), shown);
 }
