@@ -23,11 +23,9 @@ touch "$work/started"
 
 mapfile -t order <"$work/order.txt"
 
+hasTitle() { xwininfo -root -tree | grep -qF "\"$1 - Fax Viewer\""; }
 titled() {
-    for _ in $(seq 1 150); do
-        xwininfo -root -tree | grep -qF "\"$1 - Fax Viewer\"" && return 0
-        sleep 0.1
-    done
+    wait_until 60 hasTitle "$1" && return 0
     echo "no window titled '$1 - Fax Viewer'"; xwininfo -root -tree | grep Fax; return 1
 }
 shot() { [[ -z "$shots" ]] || import -window root "$shots/$1.png"; }
@@ -37,25 +35,25 @@ pid=$!
 titled "${order[0]}"
 window="$(xdotool search --name "${order[0]} - Fax Viewer" | head -n1)"
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-sleep 1
+focused() { [[ "$(xdotool getwindowfocus)" == "$((window))" ]]; }
+wait_until 60 focused || { echo "the fax window never had the focus"; exit 1; }
 shot "folder-00-${order[0]%.tif}"
 last=$((${#order[@]} - 1))
 for i in $(seq 1 "$last"); do
     xdotool key --window "$window" alt+Next
     titled "${order[$i]}"
-    sleep 0.3
     shot "folder-$(printf %02d "$i")-${order[$i]%.tif}"
 done
+# Past the last fax nothing changes; the keys are handled in order, so the step back
+# after it shows whether it moved.
 xdotool key --window "$window" alt+Next
-sleep 0.5
-titled "${order[$last]}"
 for i in $(seq $((last - 1)) -1 0); do
     xdotool key --window "$window" alt+Prior
     titled "${order[$i]}"
 done
 xdotool key --window "$window" alt+Prior
-sleep 0.5
-titled "${order[0]}"
+xdotool key --window "$window" alt+Next
+titled "${order[1]}"
 echo "stepped through ${#order[@]} faxes and back"
 
 kill -TERM "$pid"

@@ -26,7 +26,8 @@ weston --backend=headless-backend.so --use-pixman --width=1280 --height=960 \
     --scale="$scale" --socket="$WAYLAND_DISPLAY" --idle-time=0 --debug \
     >"$work/weston.log" 2>&1 &
 weston_pid=$!
-for _ in $(seq 1 100); do
+# Bounds against a hang, generous for a loaded machine; the waits end on the condition.
+for _ in $(seq 1 600); do
     [[ -S $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY ]] && break
     sleep 0.1
 done
@@ -55,7 +56,7 @@ QT_QPA_PLATFORM=wayland "$pagelot" "$fax" >"$work/pagelot.log" 2>&1 &
 pid=$!
 # The page: white paper with black print, on the view's mid-grey background.
 shown=""
-for _ in $(seq 1 40); do
+for _ in $(seq 1 120); do
     sleep 0.5
     kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$work/pagelot.log"; exit 1; }
     shot=$(shoot)

@@ -79,28 +79,37 @@ cp "$build/app/sample-fax.tif" "$work/fax.tif"
 unset QT_QPA_PLATFORM
 cat >"$work/inside.sh" <<'INSIDE'
 set -euo pipefail
+source "$X11_SESSION_SCRIPT"
 root="$1"; work="$2"
 "$root/usr/bin/pagelot" "$work/fax.tif" >"$work/pagelot.log" 2>&1 &
 pid=$!
 find_window() { xwininfo -root -tree | grep -F "\"$1\"" | awk '{print $1}' | head -n1 || true; }
-wait_window() {
-    for _ in $(seq 1 150); do
-        window=$(find_window "$1")
-        [[ -n $window ]] && return 0
-        kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$work/pagelot.log"; exit 1; }
-        sleep 0.1
-    done
-    echo "no window titled '$1'"; xwininfo -root -tree | grep '"' | head -20; return 1
+has_window() {
+    window=$(find_window "$1")
+    [[ -n $window ]] && return 0
+    kill -0 "$pid" 2>/dev/null || { echo "pagelot ended early"; cat "$work/pagelot.log"; exit 1; }
+    return 1
 }
-wait_window "fax.tif - Fax Viewer"
-sleep 0.5
-# Help > Fax Viewer Help: the help window only opens when the file is found.
-xdotool windowfocus --sync "$window" key alt+h
-sleep 0.3
-xdotool key h
-wait_window "Fax Viewer Help"
+focused() { [[ "$(xdotool getwindowfocus)" == "$((window))" ]]; }
+wait_until 60 has_window "fax.tif - Fax Viewer" || { echo "no main window"; exit 1; }
+main="$window"
+xdotool windowfocus --sync "$main"
+wait_until 60 focused || { echo "the main window never had the focus"; exit 1; }
+# Help > Fax Viewer Help: the help window only opens when the file is found. The menu
+# takes its key once it is up; until the help window shows, the keys are tried again.
+opened=false
+for _ in $(seq 1 12); do
+    xdotool key --window "$main" alt+h
+    xdotool key h
+    if wait_until 5 has_window "Fax Viewer Help"; then opened=true; break; fi
+    xdotool key Escape
+done
+$opened || { echo "no help window"; xwininfo -root -tree | grep '"' | head -20; exit 1; }
 kill -TERM "$pid"
 wait "$pid"
 INSIDE
-xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/inside.sh" "$root" "$work"
+source "$source_dir/tests/app/x11-session.sh"
+X11_SESSION_SCRIPT="$source_dir/tests/app/x11-session.sh"
+export X11_SESSION_SCRIPT
+run_under_xvfb 1280x1024 "$work/inside.sh" "$root" "$work"
 echo "debian package passed"
