@@ -41,7 +41,7 @@ void CPagePrefetcher::Prepare(const CString &path, std::vector<std::int32_t> pag
     for (auto it = m_ready.begin(); it != m_ready.end();) {
         const PreparedPage &page = *it->second;
         const bool wanted = std::find(pages.begin(), pages.end(), it->first) != pages.end();
-        if (wanted && page.path == path && plan(page.source.m_size) == page.spec) {
+        if (wanted && page.path == path && plan(page.source.m_size) == page.render) {
             ++it;
             continue;
         }
@@ -90,7 +90,7 @@ std::shared_ptr<PreparedPage> CPagePrefetcher::Take(std::int32_t index, const CS
     std::shared_ptr<PreparedPage> page = it->second;
     m_ready.erase(it);
     CountReady();
-    if (page->path == path && plan(page->source.m_size) == page->spec
+    if (page->path == path && plan(page->source.m_size) == page->render
         && FileIdentityOf(path) == page->identity)
         return page;
     GiveBack(std::move(page));
@@ -163,14 +163,14 @@ void CPagePrefetcher::Run()
         bool ready =
             page->identity.IsKnown() && plan
             && ReadShownPage(page->source, page->path, page->index, nullptr, smooth) == IMG_OK;
-        const std::optional<RenderSpec> spec = ready ? plan(page->source.m_size) : std::nullopt;
-        if (spec) {
-            page->spec = *spec;
-            RenderPage(page->display, page->source, *spec);
+        const std::optional<RenderSpec> render = ready ? plan(page->source.m_size) : std::nullopt;
+        if (render) {
+            page->render = *render;
+            RenderPage(page->display, page->source, *render);
             page->display.MakeDib();
         }
         // A file written to while it was read may have given a page of neither state.
-        ready = spec && page->display.m_pDib && FileIdentityOf(page->path) == page->identity;
+        ready = render && page->display.m_pDib && FileIdentityOf(page->path) == page->identity;
         if (ready) {
             // Queued on the receiver: Qt drops the call if the receiver is gone by then.
             QMetaObject::invokeMethod(

@@ -23,7 +23,7 @@ struct PreparedPage
     CString path;
     FileIdentity identity;
     std::int32_t index = -1;
-    RenderSpec spec;
+    RenderSpec render;
     CPageBitmap source;
     CPageBitmap display;
 };

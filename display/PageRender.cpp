@@ -15,12 +15,13 @@ std::uint32_t ReadShownPage(CPageBitmap &source, const CString &path, std::int32
     return IMG_OK;
 }
 
-std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &spec)
+std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &render)
 {
     const std::uint32_t code =
-        spec.bActualSize ? display.CopyFrom(source)
-                         : display.ScaleForScreen(source, spec.shown, spec.ratio, spec.bSmooth);
-    if (spec.nTurn != RenderSpec::NO_TURN)
-        display.Rotate(spec.nTurn);
+        render.bActualSize
+            ? display.CopyFrom(source)
+            : display.ScaleForScreen(source, render.shown, render.ratio, render.bSmooth);
+    if (render.nTurn != RenderSpec::NO_TURN)
+        display.Rotate(render.nTurn);
     return code;
 }

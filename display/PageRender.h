@@ -30,6 +30,6 @@ struct RenderSpec
 std::uint32_t ReadShownPage(CPageBitmap &source, const CString &path, std::int32_t index,
                             std::int32_t *pPageCount, BOOL smooth);
 
-// Renders source into display for spec: reduced for the screen (or copied), then turned.
+// Renders source into display as render says: reduced for the screen (or copied), then turned.
 // The code of the reduction or copy; display is turned whatever it says.
-std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &spec);
+std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &render);

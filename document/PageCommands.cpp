@@ -56,14 +56,14 @@ void CPagelotDoc::ChangePage(std::int32_t index)
             ShowReadError(index, code);
             return;
         }
-        const std::optional<RenderSpec> spec = plan.For(m_sourcePage.m_size);
-        if (!spec) {
+        const std::optional<RenderSpec> render = plan.For(m_sourcePage.m_size);
+        if (!render) {
             // A page too narrow to show a pixel of at this fit: the page shown stays, and
             // so does the page it was rendered from.
             ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr, m_bAntiAlias);
             return;
         }
-        RenderPage(m_displayPage, m_sourcePage, *spec);
+        RenderPage(m_displayPage, m_sourcePage, *render);
         m_displayPage.MakeDib();
     }
     if (!m_bUpsideDown)
@@ -108,10 +108,10 @@ RenderPlan CPagelotDoc::PlanZoom(const ZoomModeInfo &zoom, Rotation turn) const
 
 bool CPagelotDoc::RenderZoom(const ZoomModeInfo &zoom, Rotation turn)
 {
-    const std::optional<RenderSpec> spec = PlanZoom(zoom, turn).For(m_sourcePage.m_size);
-    if (!spec || !m_sourcePage.m_pPixels)
+    const std::optional<RenderSpec> render = PlanZoom(zoom, turn).For(m_sourcePage.m_size);
+    if (!render || !m_sourcePage.m_pPixels)
         return false;
-    RenderPage(m_displayPage, m_sourcePage, *spec);
+    RenderPage(m_displayPage, m_sourcePage, *render);
     return true;
 }
 

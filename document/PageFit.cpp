@@ -57,18 +57,18 @@ std::optional<RenderSpec> RenderPlan::For(CSize page) const
 {
     if (page.cx <= 0 || page.cy <= 0 || !HasRoom())
         return std::nullopt;
-    RenderSpec spec{CSize(), zoom.divisor == 1, screen.ratio, bSmooth, nTurn};
+    RenderSpec render{CSize(), zoom.divisor == 1, screen.ratio, bSmooth, nTurn};
     if (zoom.fit != ZoomFit::None) {
         // After a quarter turn the page's height becomes the shown width, and its width
         // the shown height.
         const bool alongWidth = (zoom.fit == ZoomFit::Width) != bQuarterTurned;
         const std::int32_t target = fitTarget(*this);
-        spec.shown = alongWidth ? FitToWidth(page, target) : FitToHeight(page, target);
-    } else if (!spec.bActualSize) {
-        spec.shown = CSize(page.cx / zoom.divisor, page.cy / zoom.divisor);
+        render.shown = alongWidth ? FitToWidth(page, target) : FitToHeight(page, target);
+    } else if (!render.bActualSize) {
+        render.shown = CSize(page.cx / zoom.divisor, page.cy / zoom.divisor);
     }
     // Nothing to show at such a size; a refused reduction would leave a black page.
-    if (!spec.bActualSize && (spec.shown.cx < 1 || spec.shown.cy < 1))
+    if (!render.bActualSize && (render.shown.cx < 1 || render.shown.cy < 1))
         return std::nullopt;
-    return spec;
+    return render;
 }
