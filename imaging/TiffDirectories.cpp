@@ -305,3 +305,15 @@ TIFF *openTiffAtPage(SourceRef &source, std::int32_t page, std::uint32_t &status
 std::size_t rememberedDirectoryCount() { return memory().directoryCount(); }
 
 void forgetDirectoryChains() { memory().forgetAll(); }
+
+TIFF *openTagsAtPage(SourceRef &source, std::int32_t page, std::uint32_t &status)
+{
+    if (page < 0) {
+        status = IMG_ERR_BAD_PARAM;
+        return nullptr;
+    }
+    TIFF *tiff = openTiffAtPage(source, page, status);
+    if (!tiff && status == IMG_ERR_FILE_OPEN)
+        status = IMG_ERR_INVALID_TIFF;
+    return tiff;
+}

@@ -40,6 +40,9 @@ ChainCount chainPageCount(SourceRef &source, std::uint32_t &status);
 // has it (page 1 and page 10000 cost the same), else the first directory and a walk
 // along the chain. Null with 2 (not TIFF) or 5 (no such page) in `status`.
 TIFF *openTiffAtPage(SourceRef &source, std::int32_t page, std::uint32_t &status);
+// The same for entry points that read a page's tags alone: null with 5 for a negative
+// page or no such page, 20 where the data is not TIFF.
+TIFF *openTagsAtPage(SourceRef &source, std::int32_t page, std::uint32_t &status);
 
 // Directories remembered over all files; for tests of the bounds.
 std::size_t rememberedDirectoryCount();

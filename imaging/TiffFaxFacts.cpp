@@ -108,16 +108,9 @@ std::int32_t imgGetTiffFaxFacts(DataSource *handle, std::int32_t page, TiffFaxFa
                 return 0;
             }
             clearFacts(*facts);
-            if (page < 0) {
-                status = IMG_ERR_BAD_PARAM;
+            TiffPtr tiff(openTagsAtPage(source, page, status));
+            if (!tiff)
                 return 0;
-            }
-            TiffPtr tiff(openTiffAtPage(source, page, status));
-            if (!tiff) {
-                if (status == IMG_ERR_FILE_OPEN)
-                    status = IMG_ERR_INVALID_TIFF;
-                return 0;
-            }
             readFacts(tiff.get(), *facts);
             return 1;
         });
@@ -132,12 +125,9 @@ std::uint32_t imgGetTiffPageFacts(DataSource *handle, std::int32_t first, std::u
                 status = IMG_ERR_BAD_PARAM;
                 return 0;
             }
-            TiffPtr tiff(openTiffAtPage(source, first, status));
-            if (!tiff) {
-                if (status == IMG_ERR_FILE_OPEN)
-                    status = IMG_ERR_INVALID_TIFF;
+            TiffPtr tiff(openTagsAtPage(source, first, status));
+            if (!tiff)
                 return 0;
-            }
             // TIFFReadDirectory refuses a chain that loops, so the walk ends.
             std::uint32_t filled = 0;
             while (filled < count) {

@@ -332,16 +332,9 @@ std::int32_t imgGetTiffPageResolution(DataSource *handle, std::int32_t page,
                 return 0;
             }
             *resolution = TiffResolution{0, 0, 0};
-            if (page < 0) {
-                status = IMG_ERR_BAD_PARAM;
+            TiffPtr tiff(openTagsAtPage(source, page, status));
+            if (!tiff)
                 return 0;
-            }
-            TiffPtr tiff(openTiffAtPage(source, page, status));
-            if (!tiff) {
-                if (status == IMG_ERR_FILE_OPEN)
-                    status = IMG_ERR_INVALID_TIFF;
-                return 0;
-            }
             *resolution = resolutionOf(tiff.get());
             return 1;
         });
