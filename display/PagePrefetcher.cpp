@@ -163,7 +163,7 @@ void CPagePrefetcher::Run()
         bool ready =
             page->identity.IsKnown() && plan
             && ReadShownPage(page->source, page->path, page->index, nullptr, smooth) == IMG_OK;
-        const std::optional<RenderSpec> render = ready ? plan(page->source.m_size) : std::nullopt;
+        const std::optional<RenderTarget> render = ready ? plan(page->source.m_size) : std::nullopt;
         if (render) {
             page->render = *render;
             RenderPage(page->display, page->source, *render);

@@ -23,7 +23,7 @@ struct PreparedPage
     CString path;
     FileIdentity identity;
     std::int32_t index = -1;
-    RenderSpec render;
+    RenderTarget render;
     CPageBitmap source;
     CPageBitmap display;
 };
@@ -41,7 +41,7 @@ class CPagePrefetcher
 public:
     // The render of a page of a given size for the state the pages are asked under;
     // nothing when such a page would show nothing. Runs on the worker: a value.
-    using Plan = std::function<std::optional<RenderSpec>(CSize page)>;
+    using Plan = std::function<std::optional<RenderTarget>(CSize page)>;
     static constexpr std::size_t MAX_PAGES = 2;
 
     CPagePrefetcher();

@@ -15,13 +15,13 @@ std::uint32_t ReadShownPage(CPageBitmap &source, const CString &path, std::int32
     return IMG_OK;
 }
 
-std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &render)
+std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderTarget &render)
 {
     const std::uint32_t code =
         render.bActualSize
             ? display.CopyFrom(source)
             : display.ScaleForScreen(source, render.shown, render.ratio, render.bSmooth);
-    if (render.nTurn != RenderSpec::NO_TURN)
+    if (render.nTurn != RenderTarget::NO_TURN)
         display.Rotate(render.nTurn);
     return code;
 }

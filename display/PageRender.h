@@ -9,7 +9,7 @@
 // applied afterwards. Actual Size is a plain copy at the page's own size. It names no
 // window, so the document, the workers that prepare pages ahead and other programs all
 // render pages alike, on any thread.
-struct RenderSpec
+struct RenderTarget
 {
     static constexpr std::int32_t NO_TURN = -1;
 
@@ -20,7 +20,7 @@ struct RenderSpec
     // IMG_ROT_CW90, IMG_ROT_180, IMG_ROT_CCW90 or NO_TURN.
     std::int32_t nTurn = NO_TURN;
 
-    bool operator==(const RenderSpec &) const = default;
+    bool operator==(const RenderTarget &) const = default;
 };
 
 // Reads page index (0-based) of path into source as the screen shows it: normal-mode
@@ -32,4 +32,4 @@ std::uint32_t ReadShownPage(CPageBitmap &source, const CString &path, std::int32
 
 // Renders source into display as render says: reduced for the screen (or copied), then turned.
 // The code of the reduction or copy; display is turned whatever it says.
-std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderSpec &render);
+std::uint32_t RenderPage(CPageBitmap &display, CPageBitmap &source, const RenderTarget &render);

@@ -56,7 +56,7 @@ void CPagelotDoc::ChangePage(std::int32_t index)
             ShowReadError(index, code);
             return;
         }
-        const std::optional<RenderSpec> render = plan.For(m_sourcePage.m_size);
+        const std::optional<RenderTarget> render = plan.For(m_sourcePage.m_size);
         if (!render) {
             // A page too narrow to show a pixel of at this fit: the page shown stays, and
             // so does the page it was rendered from.
@@ -108,7 +108,7 @@ RenderPlan CPagelotDoc::PlanZoom(const ZoomModeInfo &zoom, Rotation turn) const
 
 bool CPagelotDoc::RenderZoom(const ZoomModeInfo &zoom, Rotation turn)
 {
-    const std::optional<RenderSpec> render = PlanZoom(zoom, turn).For(m_sourcePage.m_size);
+    const std::optional<RenderTarget> render = PlanZoom(zoom, turn).For(m_sourcePage.m_size);
     if (!render || !m_sourcePage.m_pPixels)
         return false;
     RenderPage(m_displayPage, m_sourcePage, *render);
@@ -258,8 +258,8 @@ void CPagelotDoc::OnViewAntiAlias()
     if (unturned.cx < 1 || unturned.cy < 1 || !m_sourcePage.m_pPixels)
         return;
     RenderPage(m_displayPage, m_sourcePage,
-               RenderSpec{unturned, false, Screen().ratio, m_bAntiAlias,
-                          turnBetween(Rotation::None, m_nRotation)});
+               RenderTarget{unturned, false, Screen().ratio, m_bAntiAlias,
+                            turnBetween(Rotation::None, m_nRotation)});
     RefreshDisplay();
 }
 

@@ -53,11 +53,11 @@ bool RenderPlan::HasRoom() const
     return zoom.fit == ZoomFit::None || (screen.bHasView && fitTarget(*this) >= 1);
 }
 
-std::optional<RenderSpec> RenderPlan::For(CSize page) const
+std::optional<RenderTarget> RenderPlan::For(CSize page) const
 {
     if (page.cx <= 0 || page.cy <= 0 || !HasRoom())
         return std::nullopt;
-    RenderSpec render{CSize(), zoom.divisor == 1, screen.ratio, bSmooth, nTurn};
+    RenderTarget render{CSize(), zoom.divisor == 1, screen.ratio, bSmooth, nTurn};
     if (zoom.fit != ZoomFit::None) {
         // After a quarter turn the page's height becomes the shown width, and its width
         // the shown height.

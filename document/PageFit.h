@@ -46,11 +46,11 @@ struct RenderPlan
     // The page is to be turned a quarter afterwards, so a fit fits its other side.
     bool bQuarterTurned = false;
     BOOL bSmooth = TRUE;
-    std::int32_t nTurn = RenderSpec::NO_TURN;
+    std::int32_t nTurn = RenderTarget::NO_TURN;
 
     // Whether a page of some size could be shown at all: false for a fit without a view
     // or without a pixel of room.
     bool HasRoom() const;
     // The render of a page of that size; nothing when it would show nothing.
-    std::optional<RenderSpec> For(CSize page) const;
+    std::optional<RenderTarget> For(CSize page) const;
 };

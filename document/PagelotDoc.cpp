@@ -148,8 +148,8 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     const CSize size = m_sourcePage.m_size;
     const bool half = GetSystemMetrics(SM_CXFULLSCREEN) > HALF_SIZE_SCREEN_WIDTH;
     const std::int32_t divisor = half ? 2 : 3;
-    const RenderSpec render{CSize(size.cx / divisor, size.cy / divisor), false, Screen().ratio,
-                            m_bAntiAlias};
+    const RenderTarget render{CSize(size.cx / divisor, size.cy / divisor), false, Screen().ratio,
+                              m_bAntiAlias};
     if (read)
         RenderPage(m_displayPage, m_sourcePage, render);
     else

@@ -33,7 +33,7 @@ enum class Coding { G3, G4 };
 // Rows per fine row: standard mode samples every other one, superfine twice as many.
 enum class Mode { Standard, Fine, Superfine };
 
-struct PageSpec
+struct SheetDesign
 {
     const char *title;
     Mode mode;
@@ -195,7 +195,7 @@ void drawStandardNote(QPainter &p, int page, int pages)
     p.drawLine(120, y + 20, kWidth - 120, y + 20);
 }
 
-const PageSpec kPages[] = {
+const SheetDesign kPages[] = {
     {"Cover letter", Mode::Fine, Coding::G4, drawLetter},
     {"Purchase order", Mode::Fine, Coding::G3, drawOrder},
     {"Drawing", Mode::Fine, Coding::G4, drawDrawing},
@@ -205,7 +205,7 @@ const PageSpec kPages[] = {
 
 // Renders a page at fine resolution, or at twice its rows for superfine; a standard page
 // keeps every other row, as a standard-mode scanner would have sampled it.
-std::vector<unsigned char> renderPage(const PageSpec &sheet, int page, int pages, int &rows)
+std::vector<unsigned char> renderPage(const SheetDesign &sheet, int page, int pages, int &rows)
 {
     const int scale = sheet.mode == Mode::Superfine ? 2 : 1;
     QImage image(kWidth, kFineRows * scale, QImage::Format_Grayscale8);
@@ -231,7 +231,7 @@ std::vector<unsigned char> renderPage(const PageSpec &sheet, int page, int pages
     return bits;
 }
 
-bool writePage(TIFF *tiff, const PageSpec &sheet, int page, int pages)
+bool writePage(TIFF *tiff, const SheetDesign &sheet, int page, int pages)
 {
     int rows = 0;
     const std::vector<unsigned char> bits = renderPage(sheet, page, pages, rows);

@@ -32,7 +32,7 @@ struct Pages
     {
         ASSERT_EQ(ReadShownPage(source, path, index, nullptr, TRUE), IMG_OK);
         const CSize half(source.m_size.cx / 2, source.m_size.cy / 2);
-        RenderPage(display, source, RenderSpec{half, false, ratio, TRUE, turn});
+        RenderPage(display, source, RenderTarget{half, false, ratio, TRUE, turn});
         display.MakeDib();
         ASSERT_EQ(print.LoadPrintPage(path, index), IMG_OK);
     }
@@ -65,10 +65,10 @@ TEST(PageReuse, ReusedBlocksHoldWhatNewBlocksHold)
         double ratio;
         std::int32_t turn;
     };
-    const Step steps[] = {{0, 1, RenderSpec::NO_TURN}, {1, 1, IMG_ROT_180},
-                          {2, 2, RenderSpec::NO_TURN}, {0, 2, IMG_ROT_CW90},
-                          {1, 2, RenderSpec::NO_TURN}, {1, 1, RenderSpec::NO_TURN},
-                          {2, 1, IMG_ROT_180},         {2, 2, IMG_ROT_CCW90}};
+    const Step steps[] = {{0, 1, RenderTarget::NO_TURN}, {1, 1, IMG_ROT_180},
+                          {2, 2, RenderTarget::NO_TURN}, {0, 2, IMG_ROT_CW90},
+                          {1, 2, RenderTarget::NO_TURN}, {1, 1, RenderTarget::NO_TURN},
+                          {2, 1, IMG_ROT_180},           {2, 2, IMG_ROT_CCW90}};
     Pages held;
     for (const Step &step : steps) {
         SCOPED_TRACE(testing::Message() << "page " << step.index << " ratio " << step.ratio);
@@ -98,16 +98,16 @@ TEST(PageReuse, PageChangesKeepTheirBlocksAndGiveBackWhatNoPageNeeds)
     ReuseFile file;
     const CString path = CString::fromStdString(file.path);
     Pages held;
-    held.Show(path, 0, 1, RenderSpec::NO_TURN);
+    held.Show(path, 0, 1, RenderTarget::NO_TURN);
     const std::size_t large = GlobalSize(held.source.m_pPixels);
     for (std::int32_t index : {1, 0, 1}) {
         const std::uint64_t allocations = GlobalAllocCallCount();
-        held.Show(path, index, 1, RenderSpec::NO_TURN);
+        held.Show(path, index, 1, RenderTarget::NO_TURN);
         EXPECT_EQ(GlobalAllocCallCount() - allocations, 2u) << index;
         EXPECT_EQ(GlobalSize(held.source.m_pPixels), large);
     }
     for (int change = 0; change < 10; ++change)
-        held.Show(path, 1, 1, RenderSpec::NO_TURN);
+        held.Show(path, 1, 1, RenderTarget::NO_TURN);
     EXPECT_EQ(GlobalSize(held.source.m_pPixels), std::size_t{301 * 203});
     EXPECT_EQ(GlobalSize(held.display.m_pPixels), std::size_t{150 * 101});
     EXPECT_EQ(GlobalSize(held.print.m_pPixels), std::size_t{38 * 203});
@@ -143,8 +143,8 @@ TEST(PagePrefetcher, PreparesWhatARenderOnDemandMakes)
     CPagePrefetcher ahead;
     for (const double ratio : {1.0, 2.0}) {
         SCOPED_TRACE(testing::Message() << "ratio " << ratio);
-        const CPagePrefetcher::Plan plan = [ratio](CSize page) -> std::optional<RenderSpec> {
-            return RenderSpec{CSize(page.cx / 3, page.cy / 3), false, ratio, TRUE, IMG_ROT_180};
+        const CPagePrefetcher::Plan plan = [ratio](CSize page) -> std::optional<RenderTarget> {
+            return RenderTarget{CSize(page.cx / 3, page.cy / 3), false, ratio, TRUE, IMG_ROT_180};
         };
         ahead.Prepare(path, {2, 1}, TRUE, plan);
         // A bound against a hang, not a time: the worker runs at the lowest priority.
@@ -153,8 +153,8 @@ TEST(PagePrefetcher, PreparesWhatARenderOnDemandMakes)
         while (!(ahead.IsReady(1) && ahead.IsReady(2)) && clock.elapsed() < 120000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         ASSERT_TRUE(ahead.IsReady(1) && ahead.IsReady(2));
-        const CPagePrefetcher::Plan other = [](CSize page) -> std::optional<RenderSpec> {
-            return RenderSpec{CSize(page.cx / 2, page.cy / 2)};
+        const CPagePrefetcher::Plan other = [](CSize page) -> std::optional<RenderTarget> {
+            return RenderTarget{CSize(page.cx / 2, page.cy / 2)};
         };
         EXPECT_EQ(ahead.Take(2, path, other), nullptr);
         const std::shared_ptr<PreparedPage> page = ahead.Take(1, path, plan);
