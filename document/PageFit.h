@@ -33,6 +33,8 @@ struct ScreenState
     CRect client;
     std::int32_t nScrollBar = 0;
     double ratio = 1.0;
+
+    bool operator==(const ScreenState &) const = default;
 };
 
 // How any page is rendered for one zoom on one screen: a value, so it can be handed to

@@ -203,11 +203,20 @@ void CPagelotDoc::PrepareNeighbours()
     for (const std::int32_t page : {m_nCurrentPage + 1, m_nCurrentPage - 1})
         if (page >= 0 && page < m_nPageCount)
             pages.push_back(page);
+    m_preparedScreen = Screen();
     // As the page commands will render them: only a half turn is carried over.
     const RenderPlan plan = PlanZoom(ZoomModeInfoOf(m_nZoomMode),
                                      m_bUpsideDown ? Rotation::UpsideDown : Rotation::None);
     m_pPrefetcher->Prepare(m_strPath, std::move(pages), m_bAntiAlias,
                            [plan](CSize page) { return plan.For(page); });
+}
+
+void CPagelotDoc::OnScreenChanged()
+{
+    // Resizes come in bursts while a window edge is dragged; one that leaves the
+    // screen as it was prepared for costs only this comparison.
+    if (HasPage() && Screen() != m_preparedScreen)
+        PrepareNeighbours();
 }
 
 BOOL CPagelotDoc::OnOpenDocument(const CString &pathName)

@@ -38,6 +38,9 @@ public:
     void RefreshDisplay();
     // The neighbours of the page shown, read and rendered ahead for what is shown now.
     CPagePrefetcher &GetPrefetcher() { return *m_pPrefetcher; }
+    // The view's client area or device pixel ratio may have changed: neighbours prepared
+    // for another screen are prepared again, as the next page command would render them.
+    void OnScreenChanged();
     // The command-line open: reports success even when the page cannot be read, so the
     // framework still records the path and titles the window after it.
     BOOL OnOpenDocument(const CString &pathName) override;
@@ -162,4 +165,6 @@ private:
     CFaxFolderCursor m_folder;
     FileIdentity m_fileIdentity;
     std::unique_ptr<CPagePrefetcher> m_pPrefetcher;
+    // The screen the neighbours were last asked for.
+    ScreenState m_preparedScreen;
 };

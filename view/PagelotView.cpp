@@ -35,6 +35,24 @@ void CPagelotView::OnUpdate(CView *, LPARAM lHint, CObject *)
     emit documentUpdated();
 }
 
+void CPagelotView::resizeEvent(QResizeEvent *event)
+{
+    CScrollView::resizeEvent(event);
+    if (CPagelotDoc *pDoc = GetDocument())
+        pDoc->OnScreenChanged();
+}
+
+bool CPagelotView::event(QEvent *event)
+{
+    const bool handled = CScrollView::event(event);
+    // Qt 6.4 tells a widget of a new screen, and so of a new device pixel ratio, only
+    // through this event.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        if (CPagelotDoc *pDoc = GetDocument())
+            pDoc->OnScreenChanged();
+    return handled;
+}
+
 void CPagelotView::ScrollToShownPage()
 {
     const CPagelotDoc *pDoc = GetDocument();

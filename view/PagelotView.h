@@ -76,6 +76,10 @@ protected:
     // A wheel step down at the page's bottom (up at its top) turns the page as Page Down
     // (Page Up) does; Ctrl with the wheel zooms in and out.
     void wheelEvent(QWheelEvent *event) override;
+    // A new client area or device pixel ratio: the document prepares its neighbours
+    // for it, so the next page command still only swaps a page in.
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
     void CreateBackgroundBrush();
     void MapPrintCommands();

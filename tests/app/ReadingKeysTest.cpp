@@ -1,12 +1,15 @@
 #include "tests/app/AppTestFixture.h"
 
+#include "display/PagePrefetcher.h"
 #include "document/PagelotDoc.h"
 #include "framework/SystemMetrics.h"
+#include "imaging/DataSource.h"
 #include "resources/Resource.h"
 #include "view/PagelotView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -51,6 +54,23 @@ protected:
     int Page() const { return Document()->GetCurrentPage(); }
     CPoint Scroll() const { return View()->GetScrollPosition(); }
     int MaxY() const { return View()->verticalScrollBar()->maximum(); }
+
+    // Runs the event loop until the neighbours are prepared; false if that never comes.
+    bool SettleAhead() const
+    {
+        QElapsedTimer clock;
+        clock.start();
+        CPagePrefetcher &ahead = Document()->GetPrefetcher();
+        do {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (ahead.IsIdle()) {
+                QApplication::processEvents();
+                if (ahead.IsIdle())
+                    return true;
+            }
+        } while (clock.elapsed() < 60000);
+        return false;
+    }
 
     // Any read of the file from now on fails and says so in a message.
     void SpoilTheFile() const { std::ofstream(m_path, std::ios::trunc) << "not a fax"; }
@@ -340,4 +360,25 @@ TEST_F(AppTest, ZoomInAndOutAreDisabledWithoutAPage)
     UpdateAllCommands();
     EXPECT_FALSE(Action(ID_ZOOM_IN)->isEnabled());
     EXPECT_FALSE(Action(ID_ZOOM_OUT)->isEnabled());
+}
+
+// Dragging the window wider at Fit to Width: the neighbours are prepared again for the
+// new width, so Next still only swaps in a page, rendered as a fit would render it.
+TEST_F(ReadingKeys, NeighboursFollowTheWindowSize)
+{
+    StartOnFax();
+    Frame()->ExecuteCommand(ID_ZOOM_FITWIDTH);
+    ASSERT_TRUE(SettleAhead());
+    const std::int32_t narrow = Document()->GetDisplayPage().ShownSize().cx;
+    Frame()->resize(900, 600);
+    ASSERT_TRUE(SettleAhead());
+
+    const SourceReadTally before = sourceReadTally();
+    Frame()->ExecuteCommand(ID_PAGE_NEXT);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(sourceReadTally().reads, before.reads) << "the page was read on demand";
+    const std::int32_t wide = Document()->GetDisplayPage().ShownSize().cx;
+    EXPECT_GT(wide, narrow);
+    Frame()->ExecuteCommand(ID_ZOOM_FITWIDTH);
+    EXPECT_EQ(Document()->GetDisplayPage().ShownSize().cx, wide);
 }
