@@ -1,5 +1,7 @@
 #include "display/PagePrefetcher.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QTimer>
 
@@ -9,8 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+void CFinishedPagesReceiver::Post() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
+
 CPagePrefetcher::CPagePrefetcher()
-    : m_thread([this] { Run(); })
+    : m_receiver([this] { DeliverFinished(); })
+    , m_thread([this] { Run(); })
 {
 }
 
@@ -71,6 +76,7 @@ void CPagePrefetcher::Drop()
     m_strPath.clear();
     m_plan = nullptr;
     m_spares.clear();
+    m_finished.clear();
     m_ready.clear();
     m_nReady = 0;
 }
@@ -107,7 +113,7 @@ void CPagePrefetcher::GiveBack(std::shared_ptr<PreparedPage> page)
 bool CPagePrefetcher::IsIdle() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_queue.empty() && !m_bBusy;
+    return m_queue.empty() && !m_bBusy && m_finished.empty();
 }
 
 std::shared_ptr<PreparedPage> CPagePrefetcher::SpareOrNew()
@@ -117,6 +123,17 @@ std::shared_ptr<PreparedPage> CPagePrefetcher::SpareOrNew()
     std::shared_ptr<PreparedPage> page = std::move(m_spares.back());
     m_spares.pop_back();
     return page;
+}
+
+void CPagePrefetcher::DeliverFinished()
+{
+    std::vector<std::pair<std::uint64_t, std::shared_ptr<PreparedPage>>> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        finished.swap(m_finished);
+    }
+    for (auto &[generation, page] : finished)
+        Deliver(generation, std::move(page));
 }
 
 void CPagePrefetcher::Deliver(std::uint64_t generation, std::shared_ptr<PreparedPage> page)
@@ -172,10 +189,11 @@ void CPagePrefetcher::Run()
         // A file written to while it was read may have given a page of neither state.
         ready = render && page->display.m_pDib && FileIdentityOf(page->path) == page->identity;
         if (ready) {
-            // Queued on the receiver: Qt drops the call if the receiver is gone by then.
-            QMetaObject::invokeMethod(
-                &m_receiver, [this, generation, page] { Deliver(generation, page); },
-                Qt::QueuedConnection);
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_finished.emplace_back(generation, std::move(page));
+            }
+            m_receiver.Post();
         } else {
             GiveBack(std::move(page));
         }

@@ -16,6 +16,25 @@
 #include <thread>
 #include <vector>
 
+// Where finished pages are taken on the user-interface thread: the worker posts it an
+// event, which only Qt reads and frees, and each one runs the delivery.
+class CFinishedPagesReceiver : public QObject
+{
+public:
+    explicit CFinishedPagesReceiver(std::function<void()> deliver)
+        : m_deliver(std::move(deliver))
+    {
+    }
+    // Posted from any thread; dropped by Qt if the receiver is gone by then.
+    void Post();
+
+protected:
+    void customEvent(QEvent *) override { m_deliver(); }
+
+private:
+    std::function<void()> m_deliver;
+};
+
 // A page read and rendered ahead: the source and display pages a page change would
 // make, the display bitmap built, with what they were made from.
 struct PreparedPage
@@ -31,9 +50,9 @@ struct PreparedPage
 // Reads and renders the neighbours of the page shown on one worker thread at the
 // lowest priority, so a page command whose page is ready only swaps it in. It reads
 // through the imaging and display layers only; results carry the generation they were
-// asked under and reach the user-interface thread through queued calls, where a newer
-// request discards them. A page that cannot be read is not remembered: the command
-// reads it again and shows the error as it would have.
+// asked under and reach the user-interface thread through an outbox under the lock,
+// drained there on a posted event, where a newer request discards them. A page that cannot be read
+// is not remembered: the command reads it again and shows the error as it would have.
 //
 // Memory: at most MAX_PAGES prepared pages are kept, ready or as blocks to reuse.
 class CPagePrefetcher
@@ -64,17 +83,20 @@ public:
     void GiveBack(std::shared_ptr<PreparedPage> page);
 
     bool IsReady(std::int32_t index) const { return m_ready.count(index) != 0; }
-    // Nothing queued and nothing in hand (what was asked for is ready or failed).
+    // Nothing queued, in hand or finished and not yet taken (what was asked for is
+    // ready or failed).
     bool IsIdle() const;
 
 private:
     void Run();
+    // Takes what the worker has finished, on the user-interface thread.
+    void DeliverFinished();
     void Deliver(std::uint64_t generation, std::shared_ptr<PreparedPage> page);
     std::shared_ptr<PreparedPage> SpareOrNew();
     // Publishes the size of m_ready to the worker.
     void CountReady();
 
-    QObject m_receiver;
+    CFinishedPagesReceiver m_receiver;
     // User-interface thread only.
     std::map<std::int32_t, std::shared_ptr<PreparedPage>> m_ready;
 
@@ -86,6 +108,10 @@ private:
     BOOL m_bSmooth = TRUE;
     std::uint64_t m_nGeneration = 0;
     std::vector<std::shared_ptr<PreparedPage>> m_spares;
+    // Finished by the worker, not yet taken. The page passes through the lock, not
+    // through Qt's event queue, so every tool that follows the program's own locks
+    // (ThreadSanitizer among them) sees the hand-over.
+    std::vector<std::pair<std::uint64_t, std::shared_ptr<PreparedPage>>> m_finished;
     std::size_t m_nReady = 0;
     bool m_bBusy = false;
     bool m_bQuit = false;
