@@ -181,6 +181,10 @@ CThumbnailPanel::CThumbnailPanel(QWidget *pParent)
     m_pList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pList->setMinimumWidth(THUMBNAIL_WIDTH + 40);
+    // The keys stay with the page: a press on the list's scroll bar, which takes no focus
+    // itself, would hand the focus up to the first parent that takes it from a click, the
+    // list. Tab still reaches the list from the keyboard.
+    m_pList->setFocusPolicy(Qt::TabFocus);
     m_pList->viewport()->installEventFilter(this);
     setWidget(m_pList);
 

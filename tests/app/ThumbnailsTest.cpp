@@ -18,6 +18,10 @@
 #include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
 #include <QThread>
 #include <tiffio.h>
 
@@ -166,6 +170,82 @@ TEST_F(ThumbnailTest, ClickGoesToThePageAndTheHighlightFollowsPageCommands)
             pPanel->GetList()->viewport()->rect().contains(pPanel->GetList()->visualRect(current)))
             << step.page;
     }
+}
+
+// Where a real key press lands: the focus widget of the active window, else the window.
+void pressKey(QWidget *pWindow, Qt::Key key)
+{
+    QWidget *pTarget = QApplication::focusWidget();
+    QTest::keyClick(pTarget ? pTarget : pWindow, key);
+    QApplication::processEvents();
+}
+
+// Presses the scroll bar's handle, drags it down by `distance` and lets go, as a mouse does.
+void dragHandle(QScrollBar *pBar, int distance)
+{
+    QStyleOptionSlider option;
+    option.initFrom(pBar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = pBar->orientation();
+    option.minimum = pBar->minimum();
+    option.maximum = pBar->maximum();
+    option.sliderPosition = pBar->sliderPosition();
+    option.sliderValue = pBar->value();
+    option.singleStep = pBar->singleStep();
+    option.pageStep = pBar->pageStep();
+    const QPoint handle =
+        pBar->style()
+            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, pBar)
+            .center();
+    QTest::mousePress(pBar, Qt::LeftButton, {}, handle);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(pBar, handle + QPoint(0, distance * step / 4));
+    QTest::mouseRelease(pBar, Qt::LeftButton, {}, handle + QPoint(0, distance));
+    QApplication::processEvents();
+}
+
+TEST_F(ThumbnailTest, TheReadingKeysStayWithThePageAfterTheScrollBarIsDraggedOrAThumbnailClicked)
+{
+    ASSERT_NE(Start({QString::fromStdString(WriteFax("fax.tif", 40, 900))}), nullptr);
+    Frame()->resize(900, 700);
+    CThumbnailPanel *pPanel = ShowPanel();
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+    View()->setFocus(Qt::OtherFocusReason);
+    QListView *pList = pPanel->GetList();
+    QScrollBar *pBar = pList->verticalScrollBar();
+    ASSERT_GT(pBar->maximum(), 0);
+
+    // The page fits the window, so Space and Page Down turn it as N does.
+    int page = Document()->GetCurrentPage();
+    auto readOn = [&](const char *after) {
+        for (const Qt::Key key : {Qt::Key_N, Qt::Key_Space, Qt::Key_PageDown}) {
+            pressKey(Frame(), key);
+            EXPECT_EQ(Document()->GetCurrentPage(), ++page) << after << ", key " << key;
+            page = Document()->GetCurrentPage();
+        }
+    };
+    const int before = pBar->value();
+    dragHandle(pBar, 60);
+    ASSERT_GT(pBar->value(), before);
+    readOn("after a drag of the scroll bar");
+
+    // A press on the track pages the list; the keys still turn the page.
+    QTest::mouseClick(pBar, Qt::LeftButton, {}, QPoint(pBar->width() / 2, pBar->height() - 30));
+    readOn("after a click on the scroll bar's track");
+
+    const QModelIndex target = pPanel->GetModel()->index(20);
+    pList->scrollTo(target);
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, pList->visualRect(target).center());
+    ASSERT_EQ(Document()->GetCurrentPage(), 20);
+    page = 20;
+    readOn("after a click on a thumbnail");
+
+    // The keyboard still reaches the list.
+    pressKey(Frame(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), pList);
+    pressKey(Frame(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), View());
 }
 
 TEST_F(ThumbnailTest, UnreadablePageShowsAPlaceholderWithTheReasonAndTheRestRender)
