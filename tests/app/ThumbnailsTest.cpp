@@ -13,6 +13,7 @@
 #include "tools/fixtures/FixtureWriter.h"
 #include "view/PagelotView.h"
 #include "view/ThumbnailPanel.h"
+#include "view/ThumbnailRenderer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,8 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <numeric>
 
 namespace {
 
@@ -383,4 +386,44 @@ TEST(ThumbnailModel, KeepsAtMostItsCacheBytesWhateverThePageCount)
     model.Reset(5);
     EXPECT_FALSE(model.IsKnown(0));
     EXPECT_EQ(model.rowCount(), 5);
+}
+
+TEST(ThumbnailRenderer, DeliversEveryPageOnceAcrossBatchesAndNothingOfAnOlderGeneration)
+{
+    TempDir dir;
+    std::vector<fixtures::FaxPage> pages;
+    for (int i = 0; i < 40; ++i)
+        pages.push_back(fixtures::FaxPage{fixtures::makePatternImage(200, 100, i % 5), 204, 196});
+    const std::string path = dir.file("fax.tif");
+    ASSERT_TRUE(fixtures::writeFaxTiff(path, pages));
+
+    QObject receiver;
+    std::map<std::uint64_t, std::map<std::int32_t, int>> delivered;
+    std::uint64_t current = 0;
+    int stale = 0;
+    CThumbnailRenderer renderer(
+        &receiver,
+        [&](std::uint64_t generation, std::int32_t page, const QImage &image, std::uint32_t code) {
+            EXPECT_EQ(code, 0u);
+            EXPECT_FALSE(image.isNull());
+            stale += generation != current ? 1 : 0;
+            ++delivered[generation][page];
+        },
+        CSize(96, 136));
+    std::vector<std::int32_t> all(40);
+    std::iota(all.begin(), all.end(), 0);
+    for (int round = 0; round < 2; ++round) {
+        current = renderer.Reset(CString::fromStdString(path));
+        renderer.Request(all);
+        // The first round is cut short while results are on their way.
+        if (round == 0) {
+            ASSERT_TRUE(waitFor([&] { return !delivered[current].empty(); }));
+            continue;
+        }
+        ASSERT_TRUE(waitFor([&] { return delivered[current].size() == all.size(); }));
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(stale, 0);
+    for (const std::int32_t page : all)
+        EXPECT_EQ(delivered[current][page], 1) << page;
 }
