@@ -28,6 +28,10 @@ CPagePrefetcher::~CPagePrefetcher()
 void CPagePrefetcher::Prepare(const CString &path, std::vector<std::int32_t> pages, BOOL smooth,
                               Plan plan)
 {
+    if (!m_bEnabled) {
+        Drop();
+        return;
+    }
     std::uint64_t generation = 0;
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -73,6 +77,13 @@ void CPagePrefetcher::Drop()
     m_spares.clear();
     m_ready.clear();
     m_nReady = 0;
+}
+
+void CPagePrefetcher::SetEnabled(bool enabled)
+{
+    m_bEnabled = enabled;
+    if (!enabled)
+        Drop();
 }
 
 void CPagePrefetcher::CountReady()

@@ -57,6 +57,9 @@ public:
     void Prepare(const CString &path, std::vector<std::int32_t> pages, BOOL smooth, Plan plan);
     // Forgets everything and gives back every block (the file closes).
     void Drop();
+    // On unless switched off; off, nothing is prepared and every page is read on
+    // demand, to measure what preparing ahead costs and saves.
+    void SetEnabled(bool enabled);
     // The page prepared for index if it was read from path as the file is now and
     // rendered as plan renders it now; else null, and the page is read on demand.
     std::shared_ptr<PreparedPage> Take(std::int32_t index, const CString &path, const Plan &plan);
@@ -77,6 +80,7 @@ private:
     QObject m_receiver;
     // User-interface thread only.
     std::map<std::int32_t, std::shared_ptr<PreparedPage>> m_ready;
+    bool m_bEnabled = true;
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
