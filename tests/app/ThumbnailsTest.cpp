@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -426,4 +427,32 @@ TEST(ThumbnailRenderer, DeliversEveryPageOnceAcrossBatchesAndNothingOfAnOlderGen
     EXPECT_EQ(stale, 0);
     for (const std::int32_t page : all)
         EXPECT_EQ(delivered[current][page], 1) << page;
+}
+
+TEST(ThumbnailModel, BoxesAPageCentredAndFramedAsAPainterDrawsIt)
+{
+    const CSize box(CThumbnailPanel::THUMBNAIL_WIDTH, CThumbnailPanel::THUMBNAIL_HEIGHT);
+    CThumbnailModel model(box);
+    model.Reset(1);
+    // Exactly the box, narrower, shorter, odd margins, and larger than the box.
+    for (const QSize size :
+         {QSize(96, 136), QSize(60, 136), QSize(96, 50), QSize(31, 17), QSize(121, 201)}) {
+        QImage page(size, QImage::Format_Grayscale8);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                page.scanLine(y)[x] = std::uint8_t((x * 7 + y * 3) % 256);
+        QImage expected(box.cx, box.cy, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        {
+            QPainter painter(&expected);
+            const QRect placed((box.cx - size.width()) / 2, (box.cy - size.height()) / 2,
+                               size.width(), size.height());
+            painter.drawImage(placed.topLeft(), page);
+            painter.setPen(QColor(120, 120, 120));
+            painter.drawRect(placed.adjusted(0, 0, -1, -1));
+        }
+        model.SetThumbnail(0, page);
+        EXPECT_EQ(model.data(model.index(0), Qt::DecorationRole).value<QImage>(), expected)
+            << size.width() << "x" << size.height();
+    }
 }
