@@ -86,11 +86,7 @@ void CPagePrefetcher::SetEnabled(bool enabled)
         Drop();
 }
 
-void CPagePrefetcher::CountReady()
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_nReady = m_ready.size();
-}
+void CPagePrefetcher::CountReady() { m_nReady = m_ready.size(); }
 
 std::shared_ptr<PreparedPage> CPagePrefetcher::Take(std::int32_t index, const CString &path,
                                                     const Plan &plan)
@@ -132,12 +128,7 @@ std::shared_ptr<PreparedPage> CPagePrefetcher::SpareOrNew()
 
 void CPagePrefetcher::Deliver(std::uint64_t generation, std::shared_ptr<PreparedPage> page)
 {
-    bool current = false;
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        current = generation == m_nGeneration;
-    }
-    if (current && m_ready.size() < MAX_PAGES) {
+    if (generation == m_nGeneration && m_ready.size() < MAX_PAGES) {
         m_ready[page->index] = std::move(page);
         CountReady();
     } else {
