@@ -33,6 +33,10 @@ CPagePrefetcher::~CPagePrefetcher()
 void CPagePrefetcher::Prepare(const CString &path, std::vector<std::int32_t> pages, BOOL smooth,
                               Plan plan)
 {
+    if (!m_bEnabled) {
+        Drop();
+        return;
+    }
     std::uint64_t generation = 0;
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -76,16 +80,20 @@ void CPagePrefetcher::Drop()
     m_strPath.clear();
     m_plan = nullptr;
     m_spares.clear();
-    m_finished.clear();
     m_ready.clear();
     m_nReady = 0;
+    std::lock_guard<std::mutex> finished(m_finishedLock);
+    m_finished.clear();
 }
 
-void CPagePrefetcher::CountReady()
+void CPagePrefetcher::SetEnabled(bool enabled)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_nReady = m_ready.size();
+    m_bEnabled = enabled;
+    if (!enabled)
+        Drop();
 }
+
+void CPagePrefetcher::CountReady() { m_nReady = m_ready.size(); }
 
 std::shared_ptr<PreparedPage> CPagePrefetcher::Take(std::int32_t index, const CString &path,
                                                     const Plan &plan)
@@ -113,6 +121,7 @@ void CPagePrefetcher::GiveBack(std::shared_ptr<PreparedPage> page)
 bool CPagePrefetcher::IsIdle() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> finished(m_finishedLock);
     return m_queue.empty() && !m_bBusy && m_finished.empty();
 }
 
@@ -129,7 +138,13 @@ void CPagePrefetcher::DeliverFinished()
 {
     std::vector<std::pair<std::uint64_t, std::shared_ptr<PreparedPage>>> finished;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        // The worker runs at the lowest priority: should it be preempted holding the
+        // lock, the user-interface thread comes back later rather than wait for it.
+        std::unique_lock<std::mutex> lock(m_finishedLock, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            m_receiver.Post();
+            return;
+        }
         finished.swap(m_finished);
     }
     for (auto &[generation, page] : finished)
@@ -138,12 +153,7 @@ void CPagePrefetcher::DeliverFinished()
 
 void CPagePrefetcher::Deliver(std::uint64_t generation, std::shared_ptr<PreparedPage> page)
 {
-    bool current = false;
-    {
-        std::lock_guard<std::mutex> lock(m_lock);
-        current = generation == m_nGeneration;
-    }
-    if (current && m_ready.size() < MAX_PAGES) {
+    if (generation == m_nGeneration && m_ready.size() < MAX_PAGES) {
         m_ready[page->index] = std::move(page);
         CountReady();
     } else {
@@ -190,7 +200,7 @@ void CPagePrefetcher::Run()
         ready = render && page->display.m_pDib && FileIdentityOf(page->path) == page->identity;
         if (ready) {
             {
-                std::lock_guard<std::mutex> lock(m_lock);
+                std::lock_guard<std::mutex> lock(m_finishedLock);
                 m_finished.emplace_back(generation, std::move(page));
             }
             m_receiver.Post();

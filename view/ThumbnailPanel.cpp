@@ -103,13 +103,36 @@ void CThumbnailModel::Reset(std::int32_t pages)
 
 QImage CThumbnailModel::Boxed(const QImage &image) const
 {
-    QImage boxed = blankBox(m_box, Qt::transparent, Qt::transparent);
-    QPainter painter(&boxed);
-    const QRect page((m_box.cx - image.width()) / 2, (m_box.cy - image.height()) / 2, image.width(),
-                     image.height());
-    painter.drawImage(page.topLeft(), image);
-    painter.setPen(QColor(120, 120, 120));
-    painter.drawRect(page.adjusted(0, 0, -1, -1));
+    // Composed by hand: QPainter hands even a fill this small to Qt's thread pool and
+    // waits for it, and this runs on the user-interface thread for every thumbnail.
+    QImage boxed(m_box.cx, m_box.cy, QImage::Format_ARGB32_Premultiplied);
+    boxed.fill(Qt::transparent);
+    const QImage page = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // The page centred in the box, cut to it when larger.
+    const QRect placed((m_box.cx - page.width()) / 2, (m_box.cy - page.height()) / 2, page.width(),
+                       page.height());
+    const QRect shown = placed.intersected(boxed.rect());
+    if (shown.isEmpty())
+        return boxed;
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        const auto *pFrom = reinterpret_cast<const QRgb *>(page.constScanLine(y - placed.top()));
+        auto *pTo = reinterpret_cast<QRgb *>(boxed.scanLine(y));
+        std::copy_n(pFrom + (shown.left() - placed.left()), shown.width(), pTo + shown.left());
+    }
+    // A one-pixel frame on the page's edges, where they fall inside the box.
+    const QRgb frame = qRgb(120, 120, 120);
+    for (int x = shown.left(); x <= shown.right(); ++x) {
+        if (placed.top() == shown.top())
+            boxed.setPixel(x, shown.top(), frame);
+        if (placed.bottom() == shown.bottom())
+            boxed.setPixel(x, shown.bottom(), frame);
+    }
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        if (placed.left() == shown.left())
+            boxed.setPixel(shown.left(), y, frame);
+        if (placed.right() == shown.right())
+            boxed.setPixel(shown.right(), y, frame);
+    }
     return boxed;
 }
 
@@ -181,6 +204,10 @@ CThumbnailPanel::CThumbnailPanel(QWidget *pParent)
     m_pList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pList->setMinimumWidth(THUMBNAIL_WIDTH + 40);
+    // The keys stay with the page: a press on the list's scroll bar, which takes no focus
+    // itself, would hand the focus up to the first parent that takes it from a click, the
+    // list. Tab still reaches the list from the keyboard.
+    m_pList->setFocusPolicy(Qt::TabFocus);
     m_pList->viewport()->installEventFilter(this);
     setWidget(m_pList);
 

@@ -5,16 +5,26 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include <algorithm>
+#include <thread>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
 CThumbnailRenderer::CThumbnailRenderer(QObject *pReceiver, Delivery deliver, CSize box)
     : m_pReceiver(pReceiver)
-    , m_deliver(std::move(deliver))
     , m_box(box)
+    , m_mailbox(std::make_shared<Mailbox>())
 {
-    for (int i = 0; i < WORKERS; ++i)
+    m_mailbox->deliver = std::move(deliver);
+    const int workers = WorkerCount(std::thread::hardware_concurrency());
+    for (int i = 0; i < workers; ++i)
         m_threads.emplace_back([this] { Run(); });
+}
+
+int CThumbnailRenderer::WorkerCount(unsigned cores)
+{
+    return std::clamp(int(cores) - 1, 1, MAX_WORKERS);
 }
 
 CThumbnailRenderer::~CThumbnailRenderer()
@@ -34,7 +44,13 @@ std::uint64_t CThumbnailRenderer::Reset(const CString &path)
     std::lock_guard<std::mutex> lock(m_lock);
     m_queue.clear();
     m_strPath = path;
-    return ++m_nGeneration;
+    ++m_nGeneration;
+    {
+        std::lock_guard<std::mutex> mail(m_mailbox->lock);
+        m_mailbox->generation = m_nGeneration;
+        m_mailbox->results.clear();
+    }
+    return m_nGeneration;
 }
 
 void CThumbnailRenderer::Request(std::vector<std::int32_t> pages)
@@ -72,12 +88,46 @@ void CThumbnailRenderer::Run()
         // A page taller than the box (a long receipt, say) is fitted into it whole.
         if (code == 0 && image.height() > m_box.cy)
             image = image.scaled(m_box.cx, m_box.cy, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        // Queued on the receiver: Qt drops the call if the receiver is gone by then.
-        QMetaObject::invokeMethod(
-            m_pReceiver,
-            [deliver = m_deliver, generation, page, image, code] {
-                deliver(generation, page, image, code);
-            },
-            Qt::QueuedConnection);
+        Post(Result{generation, page, std::move(image), code});
     }
+}
+
+void CThumbnailRenderer::Post(Result result)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mailbox->lock);
+        if (result.generation != m_mailbox->generation)
+            return;
+        m_mailbox->results.push_back(std::move(result));
+        if (m_mailbox->posted)
+            return;
+        m_mailbox->posted = true;
+    }
+    // Queued on the receiver: Qt drops the call if the receiver is gone by then.
+    QMetaObject::invokeMethod(
+        m_pReceiver,
+        [pReceiver = m_pReceiver, mailbox = m_mailbox] { DeliverBatch(pReceiver, mailbox); },
+        Qt::QueuedConnection);
+}
+
+void CThumbnailRenderer::DeliverBatch(QObject *pReceiver, const std::shared_ptr<Mailbox> &mailbox)
+{
+    std::vector<Result> batch;
+    bool more = false;
+    {
+        std::lock_guard<std::mutex> lock(mailbox->lock);
+        while (!mailbox->results.empty() && batch.size() < DELIVERY_BATCH) {
+            batch.push_back(std::move(mailbox->results.front()));
+            mailbox->results.pop_front();
+        }
+        more = !mailbox->results.empty();
+        mailbox->posted = more;
+    }
+    // The rest waits for the next turn, after the events that came in meanwhile.
+    if (more)
+        QMetaObject::invokeMethod(
+            pReceiver, [pReceiver, mailbox] { DeliverBatch(pReceiver, mailbox); },
+            Qt::QueuedConnection);
+    for (const Result &result : batch)
+        mailbox->deliver(result.generation, result.page, result.image, result.code);
 }

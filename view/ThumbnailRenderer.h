@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,9 +16,16 @@
 class QObject;
 
 // Renders page thumbnails of one file on worker threads, in the order last asked
-// for. Each result reaches the receiver on the receiver's thread through a queued
-// call, tagged with the generation it was asked under; the worker reads only the
-// file, never the document.
+// for. Results reach the receiver on the receiver's thread, tagged with the generation
+// they were asked under, at most DELIVERY_BATCH per turn of its event loop; results of
+// an older generation are dropped. The worker reads only the file, never the document.
+//
+// Sharing the cores: the user-interface thread runs at the normal priority and must
+// always find one. The thumbnail workers are one fewer than the cores (at least one,
+// at most MAX_WORKERS) at nice 10; the page prefetcher's one worker runs at nice 19.
+// Workers post one queued call per batch of results rather than one per thumbnail:
+// each post takes the receiving thread's event-queue lock, and a low-priority worker
+// preempted while holding it keeps the user-interface thread waiting.
 class CThumbnailRenderer
 {
 public:
@@ -38,16 +46,37 @@ public:
     // Replaces the queue with these pages, first first.
     void Request(std::vector<std::int32_t> pages);
 
-    // One per core this machine is meant for; they run below the user-interface
-    // thread's priority so scrolling stays smooth while they work.
-    static constexpr int WORKERS = 2;
+    static constexpr int MAX_WORKERS = 3;
+    static constexpr std::size_t DELIVERY_BATCH = 8;
+    // The workers for a machine of `cores` cores.
+    static int WorkerCount(unsigned cores);
 
 private:
+    struct Result
+    {
+        std::uint64_t generation;
+        std::int32_t page;
+        QImage image;
+        std::uint32_t code;
+    };
+    // Results on their way to the receiver; shared with the queued calls, which may
+    // run after the renderer is gone.
+    struct Mailbox
+    {
+        Delivery deliver;
+        std::mutex lock;
+        std::deque<Result> results;
+        std::uint64_t generation = 0;
+        bool posted = false;
+    };
+
     void Run();
+    void Post(Result result);
+    static void DeliverBatch(QObject *pReceiver, const std::shared_ptr<Mailbox> &mailbox);
 
     QObject *m_pReceiver;
-    Delivery m_deliver;
     const CSize m_box;
+    std::shared_ptr<Mailbox> m_mailbox;
 
     std::mutex m_lock;
     std::condition_variable m_wake;

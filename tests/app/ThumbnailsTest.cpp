@@ -13,17 +13,25 @@
 #include "tools/fixtures/FixtureWriter.h"
 #include "view/PagelotView.h"
 #include "view/ThumbnailPanel.h"
+#include "view/ThumbnailRenderer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
 #include <QThread>
 #include <tiffio.h>
 
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <numeric>
 
 namespace {
 
@@ -168,6 +176,82 @@ TEST_F(ThumbnailTest, ClickGoesToThePageAndTheHighlightFollowsPageCommands)
     }
 }
 
+// Where a real key press lands: the focus widget of the active window, else the window.
+void pressKey(QWidget *pWindow, Qt::Key key)
+{
+    QWidget *pTarget = QApplication::focusWidget();
+    QTest::keyClick(pTarget ? pTarget : pWindow, key);
+    QApplication::processEvents();
+}
+
+// Presses the scroll bar's handle, drags it down by `distance` and lets go, as a mouse does.
+void dragHandle(QScrollBar *pBar, int distance)
+{
+    QStyleOptionSlider option;
+    option.initFrom(pBar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = pBar->orientation();
+    option.minimum = pBar->minimum();
+    option.maximum = pBar->maximum();
+    option.sliderPosition = pBar->sliderPosition();
+    option.sliderValue = pBar->value();
+    option.singleStep = pBar->singleStep();
+    option.pageStep = pBar->pageStep();
+    const QPoint handle =
+        pBar->style()
+            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, pBar)
+            .center();
+    QTest::mousePress(pBar, Qt::LeftButton, {}, handle);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(pBar, handle + QPoint(0, distance * step / 4));
+    QTest::mouseRelease(pBar, Qt::LeftButton, {}, handle + QPoint(0, distance));
+    QApplication::processEvents();
+}
+
+TEST_F(ThumbnailTest, TheReadingKeysStayWithThePageAfterTheScrollBarIsDraggedOrAThumbnailClicked)
+{
+    ASSERT_NE(Start({QString::fromStdString(WriteFax("fax.tif", 40, 900))}), nullptr);
+    Frame()->resize(900, 700);
+    CThumbnailPanel *pPanel = ShowPanel();
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+    View()->setFocus(Qt::OtherFocusReason);
+    QListView *pList = pPanel->GetList();
+    QScrollBar *pBar = pList->verticalScrollBar();
+    ASSERT_GT(pBar->maximum(), 0);
+
+    // The page fits the window, so Space and Page Down turn it as N does.
+    int page = Document()->GetCurrentPage();
+    auto readOn = [&](const char *after) {
+        for (const Qt::Key key : {Qt::Key_N, Qt::Key_Space, Qt::Key_PageDown}) {
+            pressKey(Frame(), key);
+            EXPECT_EQ(Document()->GetCurrentPage(), ++page) << after << ", key " << key;
+            page = Document()->GetCurrentPage();
+        }
+    };
+    const int before = pBar->value();
+    dragHandle(pBar, 60);
+    ASSERT_GT(pBar->value(), before);
+    readOn("after a drag of the scroll bar");
+
+    // A press on the track pages the list; the keys still turn the page.
+    QTest::mouseClick(pBar, Qt::LeftButton, {}, QPoint(pBar->width() / 2, pBar->height() - 30));
+    readOn("after a click on the scroll bar's track");
+
+    const QModelIndex target = pPanel->GetModel()->index(20);
+    pList->scrollTo(target);
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, pList->visualRect(target).center());
+    ASSERT_EQ(Document()->GetCurrentPage(), 20);
+    page = 20;
+    readOn("after a click on a thumbnail");
+
+    // The keyboard still reaches the list.
+    pressKey(Frame(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), pList);
+    pressKey(Frame(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), View());
+}
+
 TEST_F(ThumbnailTest, UnreadablePageShowsAPlaceholderWithTheReasonAndTheRestRender)
 {
     const fixtures::BilevelImage good = fixtures::makePatternImage(160, 120, 4);
@@ -303,4 +387,72 @@ TEST(ThumbnailModel, KeepsAtMostItsCacheBytesWhateverThePageCount)
     model.Reset(5);
     EXPECT_FALSE(model.IsKnown(0));
     EXPECT_EQ(model.rowCount(), 5);
+}
+
+TEST(ThumbnailRenderer, DeliversEveryPageOnceAcrossBatchesAndNothingOfAnOlderGeneration)
+{
+    TempDir dir;
+    std::vector<fixtures::FaxPage> pages;
+    for (int i = 0; i < 40; ++i)
+        pages.push_back(fixtures::FaxPage{fixtures::makePatternImage(200, 100, i % 5), 204, 196});
+    const std::string path = dir.file("fax.tif");
+    ASSERT_TRUE(fixtures::writeFaxTiff(path, pages));
+
+    QObject receiver;
+    std::map<std::uint64_t, std::map<std::int32_t, int>> delivered;
+    std::uint64_t current = 0;
+    int stale = 0;
+    CThumbnailRenderer renderer(
+        &receiver,
+        [&](std::uint64_t generation, std::int32_t page, const QImage &image, std::uint32_t code) {
+            EXPECT_EQ(code, 0u);
+            EXPECT_FALSE(image.isNull());
+            stale += generation != current ? 1 : 0;
+            ++delivered[generation][page];
+        },
+        CSize(96, 136));
+    std::vector<std::int32_t> all(40);
+    std::iota(all.begin(), all.end(), 0);
+    for (int round = 0; round < 2; ++round) {
+        current = renderer.Reset(CString::fromStdString(path));
+        renderer.Request(all);
+        // The first round is cut short while results are on their way.
+        if (round == 0) {
+            ASSERT_TRUE(waitFor([&] { return !delivered[current].empty(); }));
+            continue;
+        }
+        ASSERT_TRUE(waitFor([&] { return delivered[current].size() == all.size(); }));
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(stale, 0);
+    for (const std::int32_t page : all)
+        EXPECT_EQ(delivered[current][page], 1) << page;
+}
+
+TEST(ThumbnailModel, BoxesAPageCentredAndFramedAsAPainterDrawsIt)
+{
+    const CSize box(CThumbnailPanel::THUMBNAIL_WIDTH, CThumbnailPanel::THUMBNAIL_HEIGHT);
+    CThumbnailModel model(box);
+    model.Reset(1);
+    // Exactly the box, narrower, shorter, odd margins, and larger than the box.
+    for (const QSize size :
+         {QSize(96, 136), QSize(60, 136), QSize(96, 50), QSize(31, 17), QSize(121, 201)}) {
+        QImage page(size, QImage::Format_Grayscale8);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                page.scanLine(y)[x] = std::uint8_t((x * 7 + y * 3) % 256);
+        QImage expected(box.cx, box.cy, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        {
+            QPainter painter(&expected);
+            const QRect placed((box.cx - size.width()) / 2, (box.cy - size.height()) / 2,
+                               size.width(), size.height());
+            painter.drawImage(placed.topLeft(), page);
+            painter.setPen(QColor(120, 120, 120));
+            painter.drawRect(placed.adjusted(0, 0, -1, -1));
+        }
+        model.SetThumbnail(0, page);
+        EXPECT_EQ(model.data(model.index(0), Qt::DecorationRole).value<QImage>(), expected)
+            << size.width() << "x" << size.height();
+    }
 }
