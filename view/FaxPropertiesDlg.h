@@ -27,6 +27,8 @@ public:
 
 private:
     void readMorePages();
+    // The size at open: every fact on a line of its own where the screen allows.
+    void FitToContent();
 
     FaxFacts m_facts;
     QFormLayout *m_pFacts = nullptr;
