@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,10 +41,13 @@ public:
 
     QSize sizeHint() const override
     {
-        int width = 0;
+        // Laid out, a line takes a pixel or two more than its advance in whole pixels.
+        const QFontMetricsF metrics(font());
+        qreal widest = 0;
         for (const QStringView line : QStringView(m_strFull).split(u'\n'))
-            width = std::max(width, fontMetrics().horizontalAdvance(line.toString()));
-        width += contentsMargins().left() + contentsMargins().right() + 2 * margin() + 1;
+            widest = std::max(widest, metrics.horizontalAdvance(line.toString()));
+        const int width = int(std::ceil(widest)) + 2 + contentsMargins().left()
+                          + contentsMargins().right() + 2 * margin();
         return {width, heightForWidth(width)};
     }
     // Narrow, and as tall as its lines unwrapped: the window's least size comes from here,
@@ -185,16 +189,32 @@ void CFaxPropertiesDlg::readMorePages()
     m_pFacts->getWidgetPosition(m_pProgress, &row, nullptr);
     m_pFacts->removeRow(row);
     m_pProgress = nullptr;
-    for (const FaxPropertyLine &line : Pages().SummaryLines())
-        m_pFacts->insertRow(row++, plainLabel(line.label + u':'), new FactLabel(line.value));
+    for (const FaxPropertyLine &line : Pages().SummaryLines()) {
+        QLabel *label = plainLabel(line.label + u':');
+        QLabel *value = new FactLabel(line.value);
+        m_pFacts->insertRow(row++, label, value);
+        // Shown now rather than by the layout later, so that they count in its size.
+        label->show();
+        value->show();
+    }
+    // Their labels may widen the label column: the values keep the width they had.
+    const int wanted = std::min(layout()->sizeHint().width(), Room().width());
+    if (wanted > width())
+        resize(wanted, height());
+}
+
+QRect CFaxPropertiesDlg::Room() const
+{
+    const QScreen *pScreen = parentWidget() ? parentWidget()->screen() : screen();
+    const QRect room = pScreen->availableGeometry();
+    return {room.topLeft(), room.size() * 9 / 10};
 }
 
 void CFaxPropertiesDlg::FitToContent()
 {
     // Wide enough for the longest value on one line and for the first and last page's
     // lines, and tall enough for them all, as far as the screen allows.
-    const QScreen *pScreen = parentWidget() ? parentWidget()->screen() : screen();
-    const QRect room = pScreen->availableGeometry();
+    const QRect room = Room();
     int pageWidth = 0;
     if (const std::uint32_t count = Pages().Count()) {
         for (const std::uint32_t index : {0u, count - 1}) {
@@ -208,9 +228,9 @@ void CFaxPropertiesDlg::FitToContent()
                  + m_pPages->fontMetrics().averageCharWidth() * 2 + margins.left()
                  + margins.right();
     const int width =
-        std::min(std::max({layout()->sizeHint().width(), pageWidth, 560}), room.width() * 9 / 10);
+        std::min(std::max({layout()->sizeHint().width(), pageWidth, 560}), room.width());
     const int listHeight = m_pPages->sizeHintForRow(0) * 8 + 2 * m_pPages->frameWidth();
     const int height = layout()->totalHeightForWidth(width) - m_pPages->sizeHint().height()
                        + std::max(listHeight, m_pPages->minimumHeight());
-    resize(width, std::min(height, room.height() * 9 / 10));
+    resize(width, std::min(height, room.height()));
 }

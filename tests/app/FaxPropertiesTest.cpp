@@ -105,8 +105,18 @@ TEST_F(FaxPropertiesCommand, OpensToItsContentAndKeepsLongValuesReadable)
     typical.make = "USRobotics";
     typical.model = "Courier V.Everything";
     typical.software = "HylaFAX 6.0.7";
+    typical.recvTime = 45;
     CFaxPropertiesDlg *pDialog = open("received-2026-12-08-0914-from-brackwater.tif", typical);
     ASSERT_NE(pDialog, nullptr);
+    // The summary rows that come later must not squeeze the values either.
+    const auto summaryShown = [pDialog] {
+        for (QLabel *label : pDialog->findChildren<QLabel *>())
+            if (label->text() == QStringLiteral("Time on line:") && label->isVisible())
+                return true;
+        return false;
+    };
+    QTRY_VERIFY(summaryShown());
+    QApplication::processEvents();
     for (QLabel *label : values(pDialog)) {
         const int lines = int(label->text().count(u'\n')) + 1;
         EXPECT_LT(label->height(), label->fontMetrics().lineSpacing() * (lines + 1))
