@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTextBoundaryFinder>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -97,6 +98,18 @@ private:
     const CString m_strFull;
 };
 
+// Page lines as wide as the list, however long: a longer one ends in an ellipsis and
+// shows in full as its tooltip, rather than the list scrolling sideways.
+class PageLineDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
 class PageListModel : public QAbstractListModel
 {
 public:
@@ -150,6 +163,8 @@ CFaxPropertiesDlg::CFaxPropertiesDlg(const CString &title, FaxFacts facts, QWidg
     m_pPages->setUniformItemSizes(true);
     m_pPages->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pPages->setModel(new PageListModel(Pages(), m_pPages));
+    m_pPages->setItemDelegate(new PageLineDelegate(m_pPages));
+    m_pPages->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Small enough for a screen at twice the density; the dialog opens larger.
     m_pPages->setMinimumSize(240, m_pPages->fontMetrics().height() * 4);
 
