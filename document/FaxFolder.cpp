@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -34,21 +35,32 @@ int digitsAt(const char *text, int at, int count)
     return value;
 }
 
-std::int64_t receivedTime(const CString &path)
+// The first page's date, else the modification time in identity.
+std::int64_t readReceivedTime(const QByteArray &path, const FileIdentity &identity)
 {
-    SourcePtr source(imgOpenFileSource(PathBytes(path).constData()));
+    SourcePtr source(imgOpenFileSource(path.constData()));
     TiffFaxFacts facts;
     if (source && imgGetTiffFaxFacts(source.get(), 0, &facts)) {
         const QDateTime received = ParseFaxDateTime(facts.dateTime);
         if (received.isValid())
             return received.toMSecsSinceEpoch();
     }
-    return FileIdentityOf(path).modifiedNanoseconds / 1000000;
+    return identity.modifiedNanoseconds / 1000000;
 }
 
-FolderFax folderFaxOf(const CString &path, const CString &name)
+FileIdentity identityOf(const struct stat &info)
 {
-    return {path, name, receivedTime(path)};
+    return {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), std::int64_t(info.st_size),
+            std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+std::int64_t receivedTime(const QByteArray &path, const FileIdentity &identity,
+                          const CReceivedTimes *pTimes)
+{
+    std::int64_t received = 0;
+    if (pTimes && pTimes->Find(path, identity, &received))
+        return received;
+    return readReceivedTime(path, identity);
 }
 
 bool endsWithNoCase(std::string_view name, std::string_view suffix)
@@ -95,57 +107,155 @@ bool ComesBefore(const FolderFax &a, const FolderFax &b)
     return a.name < b.name;
 }
 
-std::vector<FolderFax> ListFaxFolder(const CString &folder)
+bool CReceivedTimes::Find(const QByteArray &path, const FileIdentity &identity,
+                          std::int64_t *pReceived) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto at = m_entries.constFind(path);
+    if (at == m_entries.cend() || !(at->identity == identity))
+        return false;
+    *pReceived = at->received;
+    return true;
+}
+
+void CReceivedTimes::Keep(const QByteArray &path, const Entry &entry)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_entries.insert(path, entry);
+}
+
+void CReceivedTimes::Replace(Entries entries)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_entries.swap(entries);
+}
+
+std::size_t CReceivedTimes::Size() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return std::size_t(m_entries.size());
+}
+
+std::vector<FolderFax> ListFaxFolder(const CString &folder, CReceivedTimes *pTimes,
+                                     const std::atomic<bool> *pStop)
 {
     // Listed as bytes: QDir would decode a name that is not UTF-8 into another.
     std::vector<FolderFax> faxes;
-    const QByteArray where = PathBytes(folder);
+    CReceivedTimes::Entries listed;
+    QByteArray where = PathBytes(folder);
     const std::unique_ptr<DIR, DirCloser> dir(opendir(where.constData()));
     if (!dir)
         return faxes;
     const CString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    if (!where.endsWith('/'))
+        where += '/';
     while (const dirent *entry = readdir(dir.get())) {
+        if (pStop && pStop->load(std::memory_order_relaxed))
+            return faxes;
         const std::string_view name(entry->d_name);
         if (name.front() == '.'
             || (!endsWithNoCase(name, ".tif") && !endsWithNoCase(name, ".tiff")))
             continue;
-        const CString path = prefix + PathFromBytes(name);
+        const QByteArray path = where + QByteArray(name.data(), qsizetype(name.size()));
+        // Looked up in the folder already open, not along the whole path again.
         struct stat info;
-        if (::stat(PathBytes(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode))
             continue;
-        faxes.push_back(folderFaxOf(path, PathFromBytes(name)));
+        const FileIdentity identity = identityOf(info);
+        const std::int64_t received = receivedTime(path, identity, pTimes);
+        if (pTimes)
+            listed.insert(path, {identity, received});
+        const CString shownName = PathFromBytes(name);
+        faxes.push_back({prefix + shownName, shownName, received});
     }
     std::sort(faxes.begin(), faxes.end(), ComesBefore);
+    if (pTimes)
+        pTimes->Replace(std::move(listed));
     return faxes;
 }
 
-FolderFax FolderFaxOf(const CString &path) { return folderFaxOf(path, QFileInfo(path).fileName()); }
+FolderFax FolderFaxOf(const CString &path, CReceivedTimes *pTimes)
+{
+    const QByteArray bytes = PathBytes(path);
+    const FileIdentity identity = FileIdentityOf(path);
+    const std::int64_t received = receivedTime(bytes, identity, pTimes);
+    if (pTimes && identity.IsKnown())
+        pTimes->Keep(bytes, {identity, received});
+    return {path, QFileInfo(path).fileName(), received};
+}
 
 CFaxFolderCursor::CFaxFolderCursor()
+    : m_pTimes(std::make_shared<CReceivedTimes>())
+    , m_pStop(std::make_shared<std::atomic<bool>>(false))
 {
-    QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
-                     [this] { m_bStale = true; });
+    m_worker.setMaxThreadCount(1);
+    QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_receiver,
+                     [this] { ListInBackground(); });
+}
+
+CFaxFolderCursor::~CFaxFolderCursor()
+{
+    m_pStop->store(true);
+    m_worker.waitForDone();
 }
 
 void CFaxFolderCursor::SetShown(const CString &path)
 {
     if (path == m_cursor.path)
         return;
-    m_cursor = FolderFaxOf(path);
+    m_cursor = FolderFaxOf(path, m_pTimes.get());
     const CString folder = QFileInfo(path).absolutePath();
+    if (folder == m_strFolder && (m_bListed || IsListing()))
+        return;
     if (folder != m_strFolder) {
         if (!m_strFolder.isEmpty())
             m_watcher.removePath(m_strFolder);
         m_strFolder = folder;
         m_watcher.addPath(m_strFolder);
+        m_faxes.clear();
+        m_bListed = false;
     }
-    m_bStale = true;
+    ListInBackground();
 }
 
-void CFaxFolderCursor::List()
+void CFaxFolderCursor::ListInBackground()
 {
-    m_faxes = ListFaxFolder(m_strFolder);
-    m_bStale = false;
+    ++m_nGeneration;
+    m_bWanted = true;
+    StartWorker();
+}
+
+void CFaxFolderCursor::StartWorker()
+{
+    // The listing in hand is of an older state: its result is dropped and this one
+    // starts when it ends.
+    if (m_bListing)
+        return;
+    m_bListing = true;
+    m_bWanted = false;
+    m_worker.start(
+        [this, generation = m_nGeneration, folder = m_strFolder, times = m_pTimes, stop = m_pStop] {
+            std::vector<FolderFax> faxes = ListFaxFolder(folder, times.get(), stop.get());
+            // Queued on the receiver: Qt drops the call if the receiver is gone by then.
+            QMetaObject::invokeMethod(
+                &m_receiver,
+                [this, generation, folder, faxes = std::move(faxes)]() mutable {
+                    Deliver(generation, folder, std::move(faxes));
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void CFaxFolderCursor::Deliver(std::uint64_t generation, const CString &folder,
+                               std::vector<FolderFax> faxes)
+{
+    m_bListing = false;
+    if (generation == m_nGeneration && folder == m_strFolder) {
+        m_faxes = std::move(faxes);
+        m_bListed = true;
+    } else if (m_bWanted) {
+        StartWorker();
+    }
 }
 
 std::ptrdiff_t CFaxFolderCursor::Neighbour(bool next) const
@@ -168,20 +278,21 @@ std::ptrdiff_t CFaxFolderCursor::Neighbour(bool next) const
     return index >= 0 && index < std::ptrdiff_t(m_faxes.size()) ? index : -1;
 }
 
-bool CFaxFolderCursor::CanStep(bool next)
+bool CFaxFolderCursor::CanStep(bool next) const
 {
-    if (IsEmpty())
-        return false;
-    if (m_bStale)
-        List();
-    return Neighbour(next) >= 0;
+    return !IsEmpty() && m_bListed && Neighbour(next) >= 0;
 }
 
 const FolderFax *CFaxFolderCursor::Step(bool next)
 {
     if (IsEmpty())
         return nullptr;
-    List();
+    // A user's command sees the faxes that have just arrived; what the worker has in
+    // hand is older than this.
+    m_faxes = ListFaxFolder(m_strFolder, m_pTimes.get());
+    m_bListed = true;
+    ++m_nGeneration;
+    m_bWanted = false;
     const std::ptrdiff_t index = Neighbour(next);
     if (index < 0)
         return nullptr;

@@ -27,6 +27,10 @@ public:
 
 private:
     void readMorePages();
+    // The size at open: every fact on a line of its own where the screen allows.
+    void FitToContent();
+    // Where the dialog may grow to: most of its screen.
+    QRect Room() const;
 
     FaxFacts m_facts;
     QFormLayout *m_pFacts = nullptr;

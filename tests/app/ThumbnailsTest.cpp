@@ -287,6 +287,41 @@ TEST_F(ThumbnailTest, UnreadablePageShowsAPlaceholderWithTheReasonAndTheRestRend
     EXPECT_EQ(thumbnailOf(pPanel, 0), thumbnailOf(pPanel, 2));
 }
 
+// A fax whose cover sheet came through damaged: page 1 is the placeholder with the reason
+// the page cannot be read, the pages after it real thumbnails that reach their page.
+TEST_F(ThumbnailTest, UnreadableFirstPageIsMarkedAndThePagesAfterItRender)
+{
+    std::vector<fixtures::FaxPage> pages;
+    for (std::uint32_t i = 0; i < 3; ++i)
+        pages.push_back(fixtures::FaxPage{fixtures::makePatternImage(320 + 8 * i, 410, i + 1)});
+    // Strips the reader refuses.
+    pages[0].compression = fixtures::Compression::Lzw;
+    const std::string path = m_dir.file("damaged.tif");
+    ASSERT_TRUE(fixtures::writeFaxTiff(path, pages));
+    CPageBitmap probe;
+    const std::uint32_t code = probe.LoadPage(QString::fromStdString(path), 0);
+    ASSERT_NE(code, IMG_OK);
+
+    ASSERT_NE(Start({QString::fromStdString(path)}), nullptr);
+    ASSERT_EQ(m_messages.size(), 1u);
+    CThumbnailPanel *pPanel = ShowPanel();
+    ASSERT_EQ(pPanel->GetModel()->rowCount(), 3);
+    ASSERT_TRUE(waitFor([&] { return allVisibleKnown(pPanel); }));
+
+    const CThumbnailModel *pModel = pPanel->GetModel();
+    EXPECT_EQ(pModel->data(pModel->index(0), Qt::ToolTipRole).toString(), ImagingErrorText(code));
+    for (int row : {1, 2}) {
+        EXPECT_TRUE(pModel->data(pModel->index(row), Qt::ToolTipRole).toString().isEmpty()) << row;
+        EXPECT_NE(thumbnailOf(pPanel, row), thumbnailOf(pPanel, 0)) << row;
+    }
+    // Each its own page, not one picture for every page that reads.
+    EXPECT_NE(thumbnailOf(pPanel, 1), thumbnailOf(pPanel, 2));
+    clickRow(pPanel, 1);
+    EXPECT_EQ(Document()->GetCurrentPage(), 1);
+    EXPECT_NE(Document()->GetDisplayPage().m_pPixels, nullptr);
+    EXPECT_EQ(m_messages.size(), 1u);
+}
+
 TEST_F(ThumbnailTest, OpeningAnotherFileWhileRenderingLeavesNoThumbnailOfTheFirst)
 {
     const std::string white = WriteFax("white.tif", 40, 0, false);

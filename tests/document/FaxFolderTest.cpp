@@ -2,10 +2,17 @@
 
 #include "document/FaxFolder.h"
 #include "framework/FilePath.h"
+#include "imaging/DataSource.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
 
 using namespace fixtures;
 
@@ -38,6 +45,27 @@ QStringList namesOf(const std::vector<FolderFax> &faxes)
     for (const FolderFax &fax : faxes)
         names << fax.name;
     return names;
+}
+
+// The source reads this thread made since start.
+std::uint64_t readsSince(const SourceReadTally &start)
+{
+    return sourceReadTally().reads - start.reads;
+}
+
+// Runs the event loop until the condition holds; false if it never does. The deadline
+// only keeps a broken build from hanging.
+bool waitFor(const std::function<bool()> &condition)
+{
+    const QDeadlineTimer deadline(60000);
+    QTimer wake;
+    wake.start(50);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }
 
 class FaxFolder : public DocumentTest
@@ -100,6 +128,78 @@ TEST(FaxFolderListing, OrdersByDateTimeThenModificationTimeThenName)
               "b.TIFF c.tif a.tif e.tif tie0.tif tie1.tif d.Tif");
 }
 
+// A folder listed again reads the tags only of files new or changed since: an unchanged
+// one opens no file, while a file replaced under its name (same size, same modification
+// time, another date) is read again and takes its new place. Only listed files are kept.
+TEST(FaxFolderListing, ListsAnUnchangedFolderAgainWithoutReadingAFile)
+{
+    TempDir folder;
+    writeFax(folder, "a.tif", "2026:12:08 08:00:00", "2026-12-08T12:00:00", 1);
+    writeFax(folder, "b.tif", "2026:12:08 09:00:00", "2026-12-08T12:00:00", 2);
+    writeFax(folder, "c.tif", "2026:12:08 10:00:00", "2026-12-08T12:00:00", 3);
+    const CString where = qpath(folder.path());
+    CReceivedTimes times;
+    SourceReadTally start = sourceReadTally();
+    EXPECT_EQ(namesOf(ListFaxFolder(where, &times)).join(u' '),
+              QStringLiteral("a.tif b.tif c.tif"));
+    EXPECT_GT(readsSince(start), 0u);
+    EXPECT_EQ(times.Size(), 3u);
+
+    start = sourceReadTally();
+    EXPECT_EQ(namesOf(ListFaxFolder(where, &times)).join(u' '),
+              QStringLiteral("a.tif b.tif c.tif"));
+    EXPECT_EQ(readsSince(start), 0u);
+
+    // Written beside it and renamed over it, as fax servers do.
+    const qint64 size = QFileInfo(qpath(folder.file("b.tif"))).size();
+    writeFax(folder, "b.new", "2026:12:08 07:00:00", "2026-12-08T12:00:00", 2);
+    ASSERT_EQ(std::rename(folder.file("b.new").c_str(), folder.file("b.tif").c_str()), 0);
+    ASSERT_EQ(QFileInfo(qpath(folder.file("b.tif"))).size(), size);
+    start = sourceReadTally();
+    FolderFaxOf(qpath(folder.file("b.tif")));
+    const std::uint64_t oneFile = readsSince(start);
+    start = sourceReadTally();
+    EXPECT_EQ(namesOf(ListFaxFolder(where, &times)).join(u' '),
+              QStringLiteral("b.tif a.tif c.tif"));
+    EXPECT_EQ(readsSince(start), oneFile);
+
+    ASSERT_TRUE(QFile::remove(qpath(folder.file("a.tif"))));
+    EXPECT_EQ(namesOf(ListFaxFolder(where, &times)).join(u' '), QStringLiteral("b.tif c.tif"));
+    EXPECT_EQ(times.Size(), 2u);
+}
+
+// Whether there is a next or previous fax comes from a listing on the worker: disabled
+// until it is in, right once it is, and listed again when the folder changes, without the
+// user-interface thread opening a file of the folder.
+TEST_F(FaxFolder, EnablingComesFromTheWorkerAndFollowsTheFolder)
+{
+    TempDir folder;
+    writeFax(folder, "1.tif", "2026:12:08 08:00:00", "2026-12-08T12:00:00", 1);
+    writeFax(folder, "2.tif", "2026:12:08 09:00:00", "2026-12-08T12:00:00", 2);
+    writeFax(folder, "3.tif", "2026:12:08 10:00:00", "2026-12-08T12:00:00", 3);
+    Open(folder.file("2.tif"));
+    // The listing's result comes through the event loop, which has not run yet.
+    EXPECT_FALSE(Enabled(ID_FAX_NEXT_IN_FOLDER));
+    EXPECT_FALSE(Enabled(ID_FAX_PREVIOUS_IN_FOLDER));
+    SourceReadTally start = sourceReadTally();
+    ASSERT_TRUE(waitFor(
+        [&] { return Enabled(ID_FAX_NEXT_IN_FOLDER) && Enabled(ID_FAX_PREVIOUS_IN_FOLDER); }));
+    EXPECT_EQ(readsSince(start), 0u);
+
+    // Same folder: the last listing answers at once.
+    Open(folder.file("3.tif"));
+    EXPECT_FALSE(Enabled(ID_FAX_NEXT_IN_FOLDER));
+    EXPECT_TRUE(Enabled(ID_FAX_PREVIOUS_IN_FOLDER));
+    start = sourceReadTally();
+    writeFax(folder, "4.tif", "2026:12:08 11:00:00", "2026-12-08T12:00:00", 4);
+    const std::uint64_t written = readsSince(start);
+    ASSERT_TRUE(waitFor([&] { return Enabled(ID_FAX_NEXT_IN_FOLDER); }));
+    EXPECT_EQ(readsSince(start), written);
+    Command(ID_FAX_NEXT_IN_FOLDER);
+    EXPECT_EQ(ShownName(), QStringLiteral("4.tif"));
+    EXPECT_FALSE(Enabled(ID_FAX_NEXT_IN_FOLDER));
+}
+
 // The folder is listed again on each step: a fax that arrived in between is found, one
 // removed is skipped, one that cannot be opened shows its error and the next step goes
 // on past it; at the ends the steps are disabled.
@@ -116,7 +216,7 @@ TEST_F(FaxFolder, StepsThroughTheFolderAsItChanges)
     Open(folder.file("2.tif"));
     Command(ID_ZOOM_ACTUALSIZE);
     Command(ID_ROTATE_LEFT);
-    EXPECT_TRUE(Enabled(ID_FAX_PREVIOUS_IN_FOLDER));
+    EXPECT_TRUE(waitFor([&] { return Enabled(ID_FAX_PREVIOUS_IN_FOLDER); }));
     writeFax(folder, "2b.tif", "2026/12/08 09:30:00", "2026-12-08T12:00:00", 5);
     Command(ID_FAX_NEXT_IN_FOLDER);
     EXPECT_EQ(ShownName(), QStringLiteral("2b.tif"));
