@@ -1,15 +1,14 @@
 #include "tests/app/AppTestFixture.h"
 
-#include "display/PagePrefetcher.h"
 #include "document/PagelotDoc.h"
 #include "framework/SystemMetrics.h"
 #include "imaging/DataSource.h"
 #include "resources/Resource.h"
+#include "tests/support/SettleAhead.h"
 #include "view/PagelotView.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -55,22 +54,7 @@ protected:
     CPoint Scroll() const { return View()->GetScrollPosition(); }
     int MaxY() const { return View()->verticalScrollBar()->maximum(); }
 
-    // Runs the event loop until the neighbours are prepared; false if that never comes.
-    bool SettleAhead() const
-    {
-        QElapsedTimer clock;
-        clock.start();
-        CPagePrefetcher &ahead = Document()->GetPrefetcher();
-        do {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (ahead.IsIdle()) {
-                QApplication::processEvents();
-                if (ahead.IsIdle())
-                    return true;
-            }
-        } while (clock.elapsed() < 60000);
-        return false;
-    }
+    bool SettleAhead() const { return settleAhead(Document()->GetPrefetcher()); }
 
     // Any read of the file from now on fails and says so in a message.
     void SpoilTheFile() const { std::ofstream(m_path, std::ios::trunc) << "not a fax"; }

@@ -4,9 +4,9 @@
 #include "display/PagePrefetcher.h"
 #include "platform/GlobalMemory.h"
 #include "tests/support/RawTiffBuilder.h"
+#include "tests/support/SettleAhead.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <tiffio.h>
 
@@ -24,23 +24,7 @@ class PagesAhead : public DocumentTest
 protected:
     PagesAhead() { SetClientSize(801, 600); }
 
-    // Runs the event loop until the prefetcher has nothing left to do; false when it
-    // never gets there (a hang, not a slow machine: the bound is generous).
-    bool SettleAhead()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        CPagePrefetcher &ahead = m_pDoc->GetPrefetcher();
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (ahead.IsIdle()) {
-                QCoreApplication::processEvents();
-                if (ahead.IsIdle())
-                    return true;
-            }
-        } while (clock.elapsed() < 60000);
-        return false;
-    }
+    bool SettleAhead() { return settleAhead(m_pDoc->GetPrefetcher()); }
     bool Ready(std::int32_t index) { return m_pDoc->GetPrefetcher().IsReady(index); }
 
     struct Outcome
