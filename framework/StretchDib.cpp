@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -104,7 +105,20 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
 
     painter.setWorldTransform(worldFromDevice);
     const int bandRows = int(std::clamp<qsizetype>(BAND_BYTES / (qsizetype(width) * 4), 1, height));
-    QImage band(width, bandRows, QImage::Format_RGB32);
+    // The band's memory is kept from paint to paint: a block this size is one the
+    // allocator may hand out fresh from the kernel every time, and every page of it
+    // would be a fault on each paint.
+    thread_local std::vector<QRgb> bandPixels;
+    const std::size_t bandSize = std::size_t(width) * std::size_t(bandRows);
+    if (bandPixels.size() < bandSize) {
+        try {
+            bandPixels.resize(bandSize);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+    }
+    QImage band(reinterpret_cast<uchar *>(bandPixels.data()), width, bandRows,
+                qsizetype(width) * qsizetype(sizeof(QRgb)), QImage::Format_RGB32);
     if (band.isNull())
         return false;
     const QList<QRgb> table = image.colorTable();
