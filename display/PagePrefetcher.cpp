@@ -1,7 +1,5 @@
 #include "display/PagePrefetcher.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QFile>
 #include <QTimer>
 
@@ -10,8 +8,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-void CFinishedPagesReceiver::Post() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
 
 CPagePrefetcher::CPagePrefetcher()
     : m_receiver([this] { DeliverFinished(); })

@@ -2,6 +2,7 @@
 
 #include "display/FileIdentity.h"
 #include "display/PageRender.h"
+#include "display/PostedCall.h"
 
 #include <QObject>
 
@@ -16,25 +17,6 @@
 #include <optional>
 #include <thread>
 #include <vector>
-
-// Where finished pages are taken on the user-interface thread: the worker posts it an
-// event, which only Qt reads and frees, and each one runs the delivery.
-class CFinishedPagesReceiver : public QObject
-{
-public:
-    explicit CFinishedPagesReceiver(std::function<void()> deliver)
-        : m_deliver(std::move(deliver))
-    {
-    }
-    // Posted from any thread; dropped by Qt if the receiver is gone by then.
-    void Post();
-
-protected:
-    void customEvent(QEvent *) override { m_deliver(); }
-
-private:
-    std::function<void()> m_deliver;
-};
 
 // A page read and rendered ahead: the source and display pages a page change would
 // make, the display bitmap built, with what they were made from.
@@ -100,7 +82,7 @@ private:
     // Publishes the size of m_ready to the worker.
     void CountReady();
 
-    CFinishedPagesReceiver m_receiver;
+    CPostedCall m_receiver;
     // User-interface thread only.
     std::map<std::int32_t, std::shared_ptr<PreparedPage>> m_ready;
     bool m_bEnabled = true;

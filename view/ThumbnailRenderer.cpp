@@ -2,7 +2,6 @@
 
 #include "display/PageThumbnail.h"
 
-#include <QMetaObject>
 #include <QObject>
 
 #include <algorithm>
@@ -12,11 +11,11 @@
 #include <unistd.h>
 
 CThumbnailRenderer::CThumbnailRenderer(QObject *pReceiver, Delivery deliver, CSize box)
-    : m_pReceiver(pReceiver)
-    , m_box(box)
-    , m_mailbox(std::make_shared<Mailbox>())
+    : m_box(box)
+    , m_delivery([this] { DeliverBatch(); })
 {
-    m_mailbox->deliver = std::move(deliver);
+    m_delivery.moveToThread(pReceiver->thread());
+    m_mailbox.deliver = std::move(deliver);
     const int workers = WorkerCount(std::thread::hardware_concurrency());
     for (int i = 0; i < workers; ++i)
         m_threads.emplace_back([this] { Run(); });
@@ -46,9 +45,9 @@ std::uint64_t CThumbnailRenderer::Reset(const CString &path)
     m_strPath = path;
     ++m_nGeneration;
     {
-        std::lock_guard<std::mutex> mail(m_mailbox->lock);
-        m_mailbox->generation = m_nGeneration;
-        m_mailbox->results.clear();
+        std::lock_guard<std::mutex> mail(m_mailbox.lock);
+        m_mailbox.generation = m_nGeneration;
+        m_mailbox.results.clear();
     }
     return m_nGeneration;
 }
@@ -95,39 +94,33 @@ void CThumbnailRenderer::Run()
 void CThumbnailRenderer::Post(Result result)
 {
     {
-        std::lock_guard<std::mutex> lock(m_mailbox->lock);
-        if (result.generation != m_mailbox->generation)
+        std::lock_guard<std::mutex> lock(m_mailbox.lock);
+        if (result.generation != m_mailbox.generation)
             return;
-        m_mailbox->results.push_back(std::move(result));
-        if (m_mailbox->posted)
+        m_mailbox.results.push_back(std::move(result));
+        if (m_mailbox.posted)
             return;
-        m_mailbox->posted = true;
+        m_mailbox.posted = true;
     }
-    // Queued on the receiver: Qt drops the call if the receiver is gone by then.
-    QMetaObject::invokeMethod(
-        m_pReceiver,
-        [pReceiver = m_pReceiver, mailbox = m_mailbox] { DeliverBatch(pReceiver, mailbox); },
-        Qt::QueuedConnection);
+    m_delivery.Post();
 }
 
-void CThumbnailRenderer::DeliverBatch(QObject *pReceiver, const std::shared_ptr<Mailbox> &mailbox)
+void CThumbnailRenderer::DeliverBatch()
 {
     std::vector<Result> batch;
     bool more = false;
     {
-        std::lock_guard<std::mutex> lock(mailbox->lock);
-        while (!mailbox->results.empty() && batch.size() < DELIVERY_BATCH) {
-            batch.push_back(std::move(mailbox->results.front()));
-            mailbox->results.pop_front();
+        std::lock_guard<std::mutex> lock(m_mailbox.lock);
+        while (!m_mailbox.results.empty() && batch.size() < DELIVERY_BATCH) {
+            batch.push_back(std::move(m_mailbox.results.front()));
+            m_mailbox.results.pop_front();
         }
-        more = !mailbox->results.empty();
-        mailbox->posted = more;
+        more = !m_mailbox.results.empty();
+        m_mailbox.posted = more;
     }
     // The rest waits for the next turn, after the events that came in meanwhile.
     if (more)
-        QMetaObject::invokeMethod(
-            pReceiver, [pReceiver, mailbox] { DeliverBatch(pReceiver, mailbox); },
-            Qt::QueuedConnection);
+        m_delivery.Post();
     for (const Result &result : batch)
-        mailbox->deliver(result.generation, result.page, result.image, result.code);
+        m_mailbox.deliver(result.generation, result.page, result.image, result.code);
 }

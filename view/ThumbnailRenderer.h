@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/PostedCall.h"
 #include "framework/Geometry.h"
 
 #include <QImage>
@@ -59,8 +60,7 @@ private:
         QImage image;
         std::uint32_t code;
     };
-    // Results on their way to the receiver; shared with the queued calls, which may
-    // run after the renderer is gone.
+    // Results on their way to the receiver, under a lock of their own.
     struct Mailbox
     {
         Delivery deliver;
@@ -72,11 +72,12 @@ private:
 
     void Run();
     void Post(Result result);
-    static void DeliverBatch(QObject *pReceiver, const std::shared_ptr<Mailbox> &mailbox);
+    // Hands the receiver at most DELIVERY_BATCH results, on the receiver's thread.
+    void DeliverBatch();
 
-    QObject *m_pReceiver;
     const CSize m_box;
-    std::shared_ptr<Mailbox> m_mailbox;
+    Mailbox m_mailbox;
+    CPostedCall m_delivery;
 
     std::mutex m_lock;
     std::condition_variable m_wake;

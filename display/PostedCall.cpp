@@ -1,0 +1,6 @@
+#include "display/PostedCall.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+void CPostedCall::Post() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
