@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -25,19 +26,55 @@ struct TiffMemoryFree
 };
 using StripBuffer = std::unique_ptr<std::uint8_t, TiffMemoryFree>;
 
-// The calling thread's strip buffer, kept from one read to the next: a page change
-// would otherwise take half a megabyte fresh from the kernel, and fault on every page
-// of it, each time. A read needing under a quarter of it gives the rest back.
-std::uint8_t *threadStripBuffer(std::uint64_t bytes)
+// The strip buffer of one read, kept for the next: a page change would otherwise take
+// half a megabyte fresh from the kernel, and fault on every page of it, each time. One is
+// kept for the process, whichever thread reads, so a worker reading ahead holds no second
+// one; a read while another has it makes its own. A read needing under a quarter of the
+// kept one gives it back.
+class StripLease
 {
-    thread_local StripBuffer buffer;
-    thread_local std::uint64_t held = 0;
-    if (buffer && held >= bytes && held / 4 <= bytes)
-        return buffer.get();
-    buffer.reset(static_cast<std::uint8_t *>(_TIFFmalloc(static_cast<tmsize_t>(bytes))));
-    held = buffer ? bytes : 0;
-    return buffer.get();
-}
+public:
+    explicit StripLease(std::uint64_t bytes)
+    {
+        StripBuffer unfit;
+        {
+            std::lock_guard<std::mutex> lock(s_lock);
+            if (s_kept && s_keptBytes >= bytes && s_keptBytes / 4 <= bytes) {
+                m_buffer = std::move(s_kept);
+                m_bytes = s_keptBytes;
+            } else {
+                unfit = std::move(s_kept);
+            }
+        }
+        unfit.reset();
+        if (!m_buffer) {
+            m_buffer.reset(static_cast<std::uint8_t *>(_TIFFmalloc(static_cast<tmsize_t>(bytes))));
+            m_bytes = m_buffer ? bytes : 0;
+        }
+    }
+    ~StripLease()
+    {
+        if (!m_buffer)
+            return;
+        StripBuffer older;
+        std::lock_guard<std::mutex> lock(s_lock);
+        older = std::move(s_kept);
+        s_kept = std::move(m_buffer);
+        s_keptBytes = m_bytes;
+    }
+    StripLease(const StripLease &) = delete;
+    StripLease &operator=(const StripLease &) = delete;
+
+    std::uint8_t *get() const { return m_buffer.get(); }
+
+private:
+    StripBuffer m_buffer;
+    std::uint64_t m_bytes = 0;
+
+    static inline std::mutex s_lock;
+    static inline StripBuffer s_kept;
+    static inline std::uint64_t s_keptBytes = 0;
+};
 
 struct GlobalBlockFree
 {
@@ -226,7 +263,8 @@ BYTE *readPage(DataSource *handle, std::uint32_t *width, std::uint32_t *height, 
                 status = IMG_ERR_FILE_READ;
                 return nullptr;
             }
-            std::uint8_t *strip = threadStripBuffer(std::uint64_t(stripSize));
+            const StripLease lease{std::uint64_t(stripSize)};
+            std::uint8_t *strip = lease.get();
             if (!strip) {
                 TIFFError(TIFFFileName(tiff.get()), "No space for strip buffer");
                 status = IMG_ERR_NO_MEMORY;

@@ -11,6 +11,8 @@
 #include <tiffio.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 using namespace fixtures;
 
@@ -572,4 +574,40 @@ TEST(TiffPageReader, BlocksHandedInGiveWhatNewBlocksGive)
         GlobalFree(block);
         GlobalFree(fresh);
     }
+}
+
+// Reads on several threads at once, of pages whose strips differ in size: each read has
+// a strip buffer to itself whether it takes the one kept or makes its own, and every
+// page comes out whole.
+TEST(TiffPageReader, ThreadsReadingAtOnceEachGetTheirWholePage)
+{
+    TempDir dir;
+    std::vector<FaxPage> pages;
+    for (std::uint32_t i = 0; i < 4; ++i)
+        pages.push_back({makePatternImage(64 + 400 * i, 40 + 300 * i, 3 + i), 204.0, 196.0});
+    const std::string path = dir.file("sizes.tif");
+    ASSERT_TRUE(writeFaxTiff(path, pages));
+    constexpr int THREADS = 4, READS = 40;
+    std::vector<int> wrong(THREADS, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < THREADS; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < READS; ++i) {
+                const std::int32_t page = (t + i) % 4;
+                std::uint32_t width = 0;
+                std::uint32_t height = 0;
+                DataSource *source = imgOpenFileSource(path.c_str());
+                BYTE *bits = imgReadTiffPage1(source, &width, &height, page);
+                imgCloseSource(source);
+                const BilevelImage &image = pages[std::size_t(page)].image;
+                if (!bits || width != image.width || height != image.height
+                    || std::memcmp(bits, image.rows.data(), image.rows.size()) != 0)
+                    ++wrong[std::size_t(t)];
+                GlobalFree(bits);
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong, std::vector<int>(THREADS, 0));
 }
