@@ -1,4 +1,5 @@
 #include "framework/Dc.h"
+#include "framework/EnlargedRow.h"
 
 #include <QImage>
 #include <QPaintEngine>
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -68,11 +70,43 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
     return indices;
 }
 
+// The device's own pixels, when the enlargement of `area` may be written straight into
+// them and come out as drawImage would draw it: an opaque 32-bit image, drawn over with
+// no opacity or blending, and clipped by nothing but rectangles holding the whole area.
+// Else null, and the enlargement goes through drawImage. Written straight, a paint
+// touches each device pixel once instead of twice.
+QImage *writableDevice(QPainter &painter, const QRect &area)
+{
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine->paintDevice();
+    if (device->devType() != QInternal::Image || painter.opacity() != 1.0
+        || (painter.compositionMode() != QPainter::CompositionMode_SourceOver
+            && painter.compositionMode() != QPainter::CompositionMode_Source))
+        return nullptr;
+    auto *image = static_cast<QImage *>(device);
+    const QImage::Format format = image->format();
+    // A shared image would be copied by the first write, away from the one painted on.
+    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+         && format != QImage::Format_ARGB32_Premultiplied)
+        || !image->isDetached() || !image->rect().contains(area))
+        return nullptr;
+    // The clip set on the painter: its bounding rectangle already bounds the area, so a
+    // single rectangle holds it.
+    if (painter.hasClipping() && painter.clipRegion().rectCount() > 1)
+        return nullptr;
+    // What the window system leaves of a widget in its window's backing store.
+    const QRegion system = engine->systemClip();
+    if (!system.isEmpty() && system.intersected(area) != QRegion(area))
+        return nullptr;
+    return image;
+}
+
 // An 8-bit image enlarged pixel for pixel onto a raster device, where toDevice (source
 // pixels to device pixels) makes no source pixel smaller than a device pixel. Qt's own
 // transformed drawing fetches and converts every device pixel through its generic path,
 // which on a screen of device pixel ratio 2 costs four times the page itself; here each
-// device row is converted once, and rows that repeat the one above are copied.
+// device row is converted once, run by run, and rows that repeat the one above are
+// copied.
 //
 // Draws the part `source` of the image (with a full 256-entry table), (0, 0) being its
 // top-left corner in memory. Each device pixel shows the source pixel under its centre,
@@ -84,6 +118,7 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
 [[gnu::noinline]] bool drawEnlarged(QPainter &painter, const QImage &image, const QRect &source,
                                     const QTransform &toDevice, const QTransform &worldFromDevice)
 {
+    ClearUpperVectorHalves();
     const QRectF target = toDevice.mapRect(QRectF(0, 0, source.width(), source.height()));
     const QPaintDevice *device = painter.paintEngine()->paintDevice();
     const QRectF paintable = painter.hasClipping()
@@ -100,8 +135,27 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
         sourceIndices(left, width, toDevice.m11(), toDevice.dx(), source.width());
     for (int &column : columns)
         column += source.left();
-    std::vector<int> rows =
+    const std::vector<int> rows =
         sourceIndices(top, height, toDevice.m22(), toDevice.dy(), source.height());
+    const QList<QRgb> table = image.colorTable();
+    const CEnlargedRow enlarged(std::move(columns), image.width(), table.constData());
+    const auto sourceRow = [&](int i) {
+        return image.constScanLine(source.top() + rows[std::size_t(i)]);
+    };
+    const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
+
+    if (QImage *pixels = writableDevice(painter, QRect(left, top, width, height))) {
+        const qsizetype stride = pixels->bytesPerLine();
+        uchar *first = pixels->bits() + qsizetype(top) * stride + qsizetype(left) * 4;
+        for (int i = 0; i < height; ++i) {
+            auto *out = reinterpret_cast<QRgb *>(first + qsizetype(i) * stride);
+            if (i > 0 && rows[std::size_t(i)] == rows[std::size_t(i - 1)])
+                std::memcpy(out, first + qsizetype(i - 1) * stride, rowBytes);
+            else
+                enlarged.Draw(out, sourceRow(i));
+        }
+        return true;
+    }
 
     painter.setWorldTransform(worldFromDevice);
     const int bandRows = int(std::clamp<qsizetype>(BAND_BYTES / (qsizetype(width) * 4), 1, height));
@@ -121,22 +175,17 @@ std::vector<int> sourceIndices(int first, int count, double scale, double offset
                 qsizetype(width) * qsizetype(sizeof(QRgb)), QImage::Format_RGB32);
     if (band.isNull())
         return false;
-    const QList<QRgb> table = image.colorTable();
-    const QRgb *colours = table.constData();
     for (int first = 0; first < height; first += bandRows) {
         const int count = std::min(bandRows, height - first);
         for (int i = 0; i < count; ++i) {
-            const int row = rows[std::size_t(first + i)];
             auto *out = reinterpret_cast<QRgb *>(band.scanLine(i));
-            if (i > 0 && row == rows[std::size_t(first + i - 1)]) {
-                std::memcpy(out, band.constScanLine(i - 1), std::size_t(width) * sizeof(QRgb));
-                continue;
-            }
-            const uchar *in = image.constScanLine(source.top() + row);
-            for (int x = 0; x < width; ++x)
-                out[x] = colours[in[columns[std::size_t(x)]]];
+            if (i > 0 && rows[std::size_t(first + i)] == rows[std::size_t(first + i - 1)])
+                std::memcpy(out, band.constScanLine(i - 1), rowBytes);
+            else
+                enlarged.Draw(out, sourceRow(first + i));
         }
         painter.drawImage(QPoint(left, top + first), band, QRect(0, 0, width, count));
+        ClearUpperVectorHalves();
     }
     return true;
 }

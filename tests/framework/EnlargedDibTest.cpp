@@ -3,8 +3,12 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -36,21 +40,29 @@ struct Scene
 };
 
 // Paints the page into a viewport-sized device of the scene's ratio once per clip
-// rectangle given in device pixels, as paint events do.
-QImage paint(const TestDib &dib, const Scene &scene, const std::vector<QRect> &clips)
+// region given in device pixels, as paint events do.
+QImage paint(const TestDib &dib, const Scene &scene, const std::vector<QRegion> &clips,
+             QImage::Format format = QImage::Format_RGB32,
+             QSize viewSize = {VIEW_WIDTH, VIEW_HEIGHT})
 {
-    QImage device(int(std::ceil(VIEW_WIDTH * scene.ratio)),
-                  int(std::ceil(VIEW_HEIGHT * scene.ratio)), QImage::Format_RGB32);
+    QImage device(int(std::ceil(viewSize.width() * scene.ratio)),
+                  int(std::ceil(viewSize.height() * scene.ratio)), format);
     device.setDevicePixelRatio(scene.ratio);
     device.fill(UNPAINTED);
-    const QRect view(scene.scroll.x, scene.scroll.y, VIEW_WIDTH, VIEW_HEIGHT);
+    const QRect view(QPoint(scene.scroll.x, scene.scroll.y), viewSize);
     const QRegion background =
         QRegion(view).subtracted(QRect(0, 0, scene.shown.cx, scene.shown.cy));
-    for (const QRect &clip : clips) {
+    for (const QRegion &clip : clips) {
         QPainter painter(&device);
-        const QRectF logical(clip.x() / scene.ratio, clip.y() / scene.ratio,
-                             clip.width() / scene.ratio, clip.height() / scene.ratio);
-        painter.setClipRect(logical);
+        if (clip.rectCount() == 1) {
+            const QRect rect = clip.boundingRect();
+            painter.setClipRect(QRectF(rect.x() / scene.ratio, rect.y() / scene.ratio,
+                                       rect.width() / scene.ratio, rect.height() / scene.ratio));
+        } else {
+            // Whole logical pixels, so the region maps to device pixels exactly.
+            painter.setClipRegion(
+                QTransform::fromScale(1 / scene.ratio, 1 / scene.ratio).map(clip));
+        }
         CDC dc(painter);
         dc.SetViewportOrg(-scene.scroll.x, -scene.scroll.y);
         // The background around the page in logical units, as the view fills it.
@@ -62,9 +74,9 @@ QImage paint(const TestDib &dib, const Scene &scene, const std::vector<QRect> &c
     return device;
 }
 
-std::vector<QRect> strips(const QImage &device, bool horizontal, int thickness)
+std::vector<QRegion> strips(const QImage &device, bool horizontal, int thickness)
 {
-    std::vector<QRect> result;
+    std::vector<QRegion> result;
     const int length = horizontal ? device.height() : device.width();
     for (int at = 0; at < length; at += thickness)
         result.push_back(horizontal ? QRect(0, at, device.width(), thickness)
@@ -112,7 +124,101 @@ void expectRuns(const QImage &device, bool down, int line, double scale, double 
     }
 }
 
+// A fax-like page: long runs of white and black, lone pixels at both edges, rows all of
+// one level, and a row of greys as smoothing leaves them. No pixel is of level 1.
+TestDib faxLikeDib(const std::vector<std::uint32_t> &table)
+{
+    constexpr int width = 203, height = 41;
+    std::vector<std::uint8_t> levels(std::size_t(width) * height, 255);
+    std::uint32_t seed = 7;
+    const auto below = [&seed](std::uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t *row = &levels[std::size_t(y) * width];
+        switch (y % 8) {
+        case 0:
+            break;
+        case 1:
+            std::fill(row, row + width, 0);
+            break;
+        case 2:
+            row[0] = row[width - 1] = 0;
+            break;
+        case 3:
+            for (int x = 0; x < width; ++x)
+                row[x] = std::uint8_t(2 * below(128));
+            break;
+        default:
+            for (int x = 0, level = 0; x < width; level ^= 255) {
+                const int run = 1 + int(below(40));
+                std::fill(row + x, row + std::min(width, x + run), std::uint8_t(level));
+                x += run;
+            }
+        }
+    }
+    return makeTestDib(width, height, 8, table, 0, [&levels](int x, int y) -> std::uint32_t {
+        return levels[std::size_t(y) * width + std::size_t(x)];
+    });
+}
+
 } // namespace
+
+TEST(EnlargedDib, EveryWayOfDrawingGivesTheSamePixelsAndKeepsToTheClip)
+{
+    // The grey ramp of the display pages, and one that differs only in a level the page
+    // does not hold: each is drawn its own way, and so are devices that can be written
+    // straight and one that cannot.
+    const auto grey = greyTable();
+    auto notRamp = grey;
+    notRamp[1] = 0xFF0000;
+    const TestDib ramp = faxLikeDib(grey), lookedUp = faxLikeDib(notRamp);
+    const QSize view(120, 30);
+    const Scene scenes[] = {
+        {1.0, CSize(203, 41), CPoint(0, 0)},   // unscaled, the page's left part
+        {1.0, CSize(203, 41), CPoint(90, 5)},  // its right edge in view
+        {2.0, CSize(116, 23), CPoint(0, 0)},   // Fit to Width of a wider screen
+        {2.0, CSize(116, 23), CPoint(-8, -4)}, // the page's edges inside the viewport
+        {1.5, CSize(203, 41), CPoint(41, 3)},  {3.0, CSize(203, 41), CPoint(60, 9)},
+    };
+    const std::vector<QRegion> whole = {QRect(0, 0, 1000, 1000)};
+    const auto asRgb32 = [](const QImage &image) {
+        return image.convertToFormat(QImage::Format_RGB32);
+    };
+    for (const Scene &scene : scenes) {
+        SCOPED_TRACE(testing::Message() << "ratio " << scene.ratio << " shown " << scene.shown.cx
+                                        << " scrolled " << scene.scroll.x << "," << scene.scroll.y);
+        const QImage reference =
+            asRgb32(paint(lookedUp, scene, whole, QImage::Format_RGB888, view));
+        EXPECT_EQ(asRgb32(paint(ramp, scene, whole, QImage::Format_RGB32, view)), reference);
+        EXPECT_EQ(asRgb32(paint(ramp, scene, whole, QImage::Format_ARGB32_Premultiplied, view)),
+                  reference);
+        EXPECT_EQ(asRgb32(paint(lookedUp, scene, whole, QImage::Format_RGB32, view)), reference);
+        if (scene.ratio != std::floor(scene.ratio))
+            continue;
+        // An L of two rectangles, and one rectangle inside the page, on whole logical
+        // pixels at every whole ratio.
+        const int w = reference.width(), h = reference.height();
+        const auto onLogical = [](int at) { return at / 6 * 6; };
+        const QRegion ell =
+            QRegion(0, 0, onLogical(w / 2), h).united(QRect(0, onLogical(h / 2), w, h));
+        const QRegion middle(
+            QRect(onLogical(w / 4), onLogical(h / 4), onLogical(w / 2), onLogical(h / 2)));
+        for (const QRegion &clip : {ell, middle}) {
+            for (const TestDib *dib : {&ramp, &lookedUp}) {
+                const QImage clipped =
+                    asRgb32(paint(*dib, scene, {clip}, QImage::Format_RGB32, view));
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x)
+                        ASSERT_EQ(clipped.pixel(x, y),
+                                  clip.contains(QPoint(x, y)) ? reference.pixel(x, y) : UNPAINTED)
+                            << "at " << x << "," << y << " clipped to " << clip.rectCount()
+                            << " rectangles";
+            }
+        }
+    }
+}
 
 TEST(EnlargedDib, EveryPixelShowsAsOneRunAndStripsMatchOnePaint)
 {
@@ -135,7 +241,7 @@ TEST(EnlargedDib, EveryPixelShowsAsOneRunAndStripsMatchOnePaint)
     for (const Scene &scene : scenes) {
         SCOPED_TRACE(testing::Message() << "ratio " << scene.ratio << " shown " << scene.shown.cx
                                         << " scrolled " << scene.scroll.x << "," << scene.scroll.y);
-        const std::vector<QRect> whole = {QRect(0, 0, 1000, 1000)};
+        const std::vector<QRegion> whole = {QRect(0, 0, 1000, 1000)};
         for (const TestDib *dib : {&columns, &rows}) {
             const bool down = dib == &rows;
             const QImage once = paint(*dib, scene, whole);
@@ -182,4 +288,44 @@ TEST(EnlargedDib, ASourceRectanglePastTheRowsReadsNothingBeyondThem)
             EXPECT_TRUE(pixel == UNPAINTED || (level % 10 < 6 && level / 10 < 4))
                 << "at " << x << "," << y;
         }
+}
+
+TEST(EnlargedDib, AWidgetDrawsOnlyWithinItselfInItsWindow)
+{
+    // A page enlarged past the right edge of the widget drawing it, painted with no clip
+    // of its own: what lies beyond in the window's backing store is a sibling's, which
+    // that repaint does not touch.
+    const TestDib black =
+        makeTestDib(100, 50, 8, greyTable(), 0, [](int, int) -> std::uint32_t { return 0; });
+    struct PageWidget : QWidget
+    {
+        const TestDib *dib = nullptr;
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            CDC dc(painter);
+            dc.StretchDIBits(0, 0, 200, 100, 0, 0, 100, 50, dib->rows(), dib->info(),
+                             DIB_RGB_COLORS, SRCCOPY);
+        }
+    };
+    QWidget window;
+    window.resize(200, 100);
+    PageWidget page;
+    page.dib = &black;
+    page.setParent(&window);
+    page.setGeometry(0, 0, 100, 100);
+    QWidget sibling(&window);
+    sibling.setGeometry(100, 0, 100, 100);
+    sibling.setAutoFillBackground(true);
+    QPalette red;
+    red.setColor(QPalette::Window, Qt::red);
+    sibling.setPalette(red);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    page.repaint();
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+    ASSERT_FALSE(shown.isNull());
+    const qreal ratio = shown.devicePixelRatio();
+    EXPECT_EQ(shown.pixel(int(50 * ratio), int(50 * ratio)), qRgb(0, 0, 0));
+    EXPECT_EQ(shown.pixel(int(150 * ratio), int(50 * ratio)), qRgb(255, 0, 0));
 }
