@@ -114,6 +114,22 @@ void CPagePrefetcher::GiveBack(std::shared_ptr<PreparedPage> page)
         m_spares.push_back(std::move(page));
 }
 
+void CPagePrefetcher::Keep(std::shared_ptr<PreparedPage> page)
+{
+    std::size_t spares = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        spares = m_spares.size();
+    }
+    if (!m_bEnabled || !page || IsReady(page->index) || spares + m_ready.size() >= MAX_PAGES) {
+        GiveBack(std::move(page));
+        return;
+    }
+    const std::int32_t index = page->index;
+    m_ready[index] = std::move(page);
+    CountReady();
+}
+
 bool CPagePrefetcher::IsIdle() const
 {
     std::lock_guard<std::mutex> lock(m_lock);

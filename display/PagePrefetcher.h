@@ -67,6 +67,9 @@ public:
     std::shared_ptr<PreparedPage> Take(std::int32_t index, const CString &path, const Plan &plan);
     // A page's blocks, for the next page prepared to be read into.
     void GiveBack(std::shared_ptr<PreparedPage> page);
+    // A page the document stops showing, read and rendered as its fields say: ready as
+    // it is, for as long as the state asked for next would render it so.
+    void Keep(std::shared_ptr<PreparedPage> page);
 
     bool IsReady(std::int32_t index) const { return m_ready.count(index) != 0; }
     // Nothing queued, in hand or finished and not yet taken (what was asked for is

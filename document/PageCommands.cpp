@@ -44,15 +44,27 @@ void CPagelotDoc::ChangePage(std::int32_t index)
         return;
     const auto rule = [&plan](CSize page) { return plan.For(page); };
     if (std::shared_ptr<PreparedPage> prepared = m_pPrefetcher->Take(index, m_strPath, rule)) {
-        // Read and rendered ahead for this very state: swapped in, bitmap and all; the
-        // blocks of the page it replaces go to the next page prepared.
+        // Read and rendered ahead for this very state: swapped in, bitmap and all. The
+        // page it replaces is a neighbour now: kept as prepared when it is rendered for
+        // the state asked for, else its blocks go to the next page prepared.
+        const std::optional<RenderTarget> left = m_shownRender;
         m_sourcePage.Swap(prepared->source);
         m_displayPage.Swap(prepared->display);
-        m_pPrefetcher->GiveBack(std::move(prepared));
+        m_shownRender = prepared->render;
+        if (left) {
+            // Shown only while the file was the one opened.
+            prepared->index = m_nCurrentPage;
+            prepared->render = *left;
+            prepared->identity = m_fileIdentity;
+            m_pPrefetcher->Keep(std::move(prepared));
+        } else {
+            m_pPrefetcher->GiveBack(std::move(prepared));
+        }
     } else {
         // The new page is read into the blocks of the one it replaces.
         if (const std::uint32_t code =
                 ReadShownPage(m_sourcePage, m_strPath, index, nullptr, m_bAntiAlias)) {
+            m_shownRender.reset();
             ShowReadError(index, code);
             return;
         }
@@ -60,11 +72,13 @@ void CPagelotDoc::ChangePage(std::int32_t index)
         if (!render) {
             // A page too narrow to show a pixel of at this fit: the page shown stays, and
             // so does the page it was rendered from.
-            ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr, m_bAntiAlias);
+            if (ReadShownPage(m_sourcePage, m_strPath, m_nCurrentPage, nullptr, m_bAntiAlias))
+                m_shownRender.reset();
             return;
         }
         RenderPage(m_displayPage, m_sourcePage, *render);
         m_displayPage.MakeDib();
+        m_shownRender = render;
     }
     if (!m_bUpsideDown)
         m_nRotation = Rotation::None;
@@ -112,6 +126,7 @@ bool CPagelotDoc::RenderZoom(const ZoomModeInfo &zoom, Rotation turn)
     if (!render || !m_sourcePage.m_pPixels)
         return false;
     RenderPage(m_displayPage, m_sourcePage, *render);
+    m_shownRender = render;
     return true;
 }
 
@@ -203,6 +218,12 @@ void CPagelotDoc::RotateTo(Rotation target)
         return;
     // Turns the page already rendered; nothing is read or reduced again.
     m_displayPage.Rotate(turnBetween(m_nRotation, target));
+    // A half turn of the page is what rendering it turned gives; a quarter turn keeps the
+    // size of the page unturned, which no render for the new turn gives.
+    if (m_shownRender && !isQuarterTurned(m_nRotation) && !isQuarterTurned(target))
+        m_shownRender->nTurn = turnBetween(Rotation::None, target);
+    else
+        m_shownRender.reset();
     m_nRotation = target;
     m_bUpsideDown = target == Rotation::UpsideDown;
     RefreshDisplay();
@@ -239,6 +260,7 @@ void CPagelotDoc::OnUpdateRotateUpsideDown(CCmdUI *pCmdUI)
 void CPagelotDoc::OnViewAntiAlias()
 {
     m_bAntiAlias = !m_bAntiAlias;
+    m_shownRender.reset();
     // Merged rows were averaged or kept black by the old setting: merge them afresh,
     // for the next rendering too when this one waits.
     if (m_sourcePage.HasMergedRows() && !HasFileChanged()) {

@@ -126,6 +126,7 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     // A fax whose cover sheet came through damaged still opens when it has other pages:
     // they are reached from an empty page 1. Anything else leaves the shown fax as it was.
     if (!read && nPageCount < 2) {
+        m_shownRender.reset();
         // The previous page stays on screen: keep reading and printing from its file, and
         // with its resolution, not the one that just failed.
         if (HasFile()) {
@@ -150,10 +151,13 @@ void CPagelotDoc::LoadFaxFile(const CString &path, BOOL setTitle)
     const std::int32_t divisor = half ? 2 : 3;
     const RenderTarget render{CSize(size.cx / divisor, size.cy / divisor), false, Screen().ratio,
                               m_bAntiAlias};
-    if (read)
+    m_shownRender.reset();
+    if (read) {
         RenderPage(m_displayPage, m_sourcePage, render);
-    else
+        m_shownRender = render;
+    } else {
         m_displayPage.Free();
+    }
     m_nZoomMode = half ? ZoomMode::Scale50 : ZoomMode::Scale33;
 
     if (setTitle)

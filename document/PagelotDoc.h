@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class CCmdUI;
 class CPagePrefetcher;
@@ -167,4 +168,8 @@ private:
     std::unique_ptr<CPagePrefetcher> m_pPrefetcher;
     // The screen the neighbours were last asked for.
     ScreenState m_preparedScreen;
+    // What the display page was rendered for from the source page, while the two are
+    // exactly that; nothing once either is changed another way. A page left for its
+    // neighbour stays prepared when its state is still the one asked for.
+    std::optional<RenderTarget> m_shownRender;
 };
