@@ -72,6 +72,39 @@ bool canShuffle()
         _mm_storeu_si128(pixels + 3, _mm_or_si128(_mm_unpackhi_epi16(high, high), opaque));
     }
 }
+
+// The same, thirty-two device pixels at a time: each lane of the shuffle spreads the
+// bytes of one group, and the halves are put back in order when stored.
+[[gnu::target("avx2")]] void drawGreyGroupsWide(QRgb *out, const unsigned char *in,
+                                                const int *columns,
+                                                const std::array<std::uint8_t, 16> *shuffles,
+                                                std::size_t groups)
+{
+    const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
+    std::size_t g = 0;
+    for (; g + 2 <= groups; g += 2, out += 32) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + columns[g]));
+        const __m128i second =
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + columns[g + 1]));
+        const __m256i levels = _mm256_shuffle_epi8(
+            _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(shuffles[g].data())));
+        // Pixels 0-7 and 16-23, then 8-15 and 24-31, as grey bytes doubled.
+        const __m256i low = _mm256_unpacklo_epi8(levels, levels);
+        const __m256i high = _mm256_unpackhi_epi8(levels, levels);
+        const __m256i p0 = _mm256_or_si256(_mm256_unpacklo_epi16(low, low), opaque);
+        const __m256i p4 = _mm256_or_si256(_mm256_unpackhi_epi16(low, low), opaque);
+        const __m256i p8 = _mm256_or_si256(_mm256_unpacklo_epi16(high, high), opaque);
+        const __m256i p12 = _mm256_or_si256(_mm256_unpackhi_epi16(high, high), opaque);
+        auto *pixels = reinterpret_cast<__m256i *>(out);
+        _mm256_storeu_si256(pixels, _mm256_permute2x128_si256(p0, p4, 0x20));
+        _mm256_storeu_si256(pixels + 1, _mm256_permute2x128_si256(p8, p12, 0x20));
+        _mm256_storeu_si256(pixels + 2, _mm256_permute2x128_si256(p0, p4, 0x31));
+        _mm256_storeu_si256(pixels + 3, _mm256_permute2x128_si256(p8, p12, 0x31));
+    }
+    if (g < groups)
+        drawGreyGroups(out, in, columns + g, shuffles + g, groups - g);
+}
 #endif
 
 } // namespace
@@ -180,7 +213,9 @@ bool CEnlargedRow::DrawShuffled(QRgb *out, const unsigned char *in) const
         fillPixels(out, int(m_columns.size()), m_pColours[row[0]]);
         return true;
     }
-    drawGreyGroups(out, in, m_groupColumns.data(), m_groupShuffles.data(), m_groupColumns.size());
+    static const bool wide = __builtin_cpu_supports("avx2");
+    (wide ? drawGreyGroupsWide : drawGreyGroups)(out, in, m_groupColumns.data(),
+                                                 m_groupShuffles.data(), m_groupColumns.size());
     Gather(out, in, int(16 * m_groupColumns.size()), int(m_columns.size()));
     return true;
 #else
