@@ -187,8 +187,8 @@ FolderFax FolderFaxOf(const CString &path, CReceivedTimes *pTimes)
 CFaxFolderCursor::CFaxFolderCursor()
     : m_pTimes(std::make_shared<CReceivedTimes>())
     , m_pStop(std::make_shared<std::atomic<bool>>(false))
+    , m_receiver([this] { DeliverListing(); })
 {
-    m_worker.setMaxThreadCount(1);
     QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_receiver,
                      [this] { ListInBackground(); });
 }
@@ -196,7 +196,13 @@ CFaxFolderCursor::CFaxFolderCursor()
 CFaxFolderCursor::~CFaxFolderCursor()
 {
     m_pStop->store(true);
-    m_worker.waitForDone();
+    {
+        std::lock_guard<std::mutex> lock(m_handOver);
+        m_bQuit = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void CFaxFolderCursor::SetShown(const CString &path)
@@ -233,17 +239,45 @@ void CFaxFolderCursor::StartWorker()
         return;
     m_bListing = true;
     m_bWanted = false;
-    m_worker.start(
-        [this, generation = m_nGeneration, folder = m_strFolder, times = m_pTimes, stop = m_pStop] {
-            std::vector<FolderFax> faxes = ListFaxFolder(folder, times.get(), stop.get());
-            // Queued on the receiver: Qt drops the call if the receiver is gone by then.
-            QMetaObject::invokeMethod(
-                &m_receiver,
-                [this, generation, folder, faxes = std::move(faxes)]() mutable {
-                    Deliver(generation, folder, std::move(faxes));
-                },
-                Qt::QueuedConnection);
-        });
+    {
+        std::lock_guard<std::mutex> lock(m_handOver);
+        m_request = Request{m_nGeneration, m_strFolder};
+    }
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { RunWorker(); });
+    m_wake.notify_one();
+}
+
+void CFaxFolderCursor::RunWorker()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock<std::mutex> lock(m_handOver);
+            m_wake.wait(lock, [this] { return m_bQuit || m_request; });
+            if (m_bQuit)
+                return;
+            request = std::move(*m_request);
+            m_request.reset();
+        }
+        std::vector<FolderFax> faxes = ListFaxFolder(request.folder, m_pTimes.get(), m_pStop.get());
+        {
+            std::lock_guard<std::mutex> lock(m_handOver);
+            m_listing = Listing{request.generation, request.folder, std::move(faxes)};
+        }
+        m_receiver.Post();
+    }
+}
+
+void CFaxFolderCursor::DeliverListing()
+{
+    std::optional<Listing> listing;
+    {
+        std::lock_guard<std::mutex> lock(m_handOver);
+        listing.swap(m_listing);
+    }
+    if (listing)
+        Deliver(listing->generation, listing->folder, std::move(listing->faxes));
 }
 
 void CFaxFolderCursor::Deliver(std::uint64_t generation, const CString &folder,

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "display/FileIdentity.h"
+#include "display/PostedCall.h"
 #include "framework/Geometry.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QFileSystemWatcher>
 #include <QHash>
-#include <QThreadPool>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 // The faxes of one folder, for stepping from one to the next as they were received.
@@ -104,6 +107,9 @@ private:
     // newer has come since.
     void ListInBackground();
     void StartWorker();
+    void RunWorker();
+    // Takes the listing the worker left, on the user-interface thread.
+    void DeliverListing();
     void Deliver(std::uint64_t generation, const CString &folder, std::vector<FolderFax> faxes);
     // The index of the neighbour in the listing, or -1.
     std::ptrdiff_t Neighbour(bool next) const;
@@ -121,7 +127,27 @@ private:
     std::shared_ptr<CReceivedTimes> m_pTimes;
     std::shared_ptr<std::atomic<bool>> m_pStop;
     QFileSystemWatcher m_watcher;
-    QObject m_receiver;
-    // One listing at a time.
-    QThreadPool m_worker;
+
+    // What the threads hand each other, under m_handOver, which every tool that follows
+    // the program's own locks (ThreadSanitizer among them) sees: the listing asked for,
+    // and the listing done.
+    struct Request
+    {
+        std::uint64_t generation = 0;
+        CString folder;
+    };
+    struct Listing
+    {
+        std::uint64_t generation = 0;
+        CString folder;
+        std::vector<FolderFax> faxes;
+    };
+    std::mutex m_handOver;
+    std::condition_variable m_wake;
+    std::optional<Request> m_request;
+    std::optional<Listing> m_listing;
+    bool m_bQuit = false;
+    CPostedCall m_receiver;
+    // One listing at a time, on a thread started by the first.
+    std::thread m_thread;
 };
