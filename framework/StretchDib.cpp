@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -25,7 +26,7 @@ QList<QRgb> colourTable(const BITMAPINFO *info, int entries)
     const auto *quads = reinterpret_cast<const BYTE *>(info) + info->bmiHeader.biSize;
     for (int i = 0; i < given; ++i) {
         RGBQUAD quad;
-        std::memcpy(&quad, quads + 4 * i, sizeof quad);
+        std::memcpy(&quad, quads + 4 * std::size_t(i), sizeof quad);
         table[i] = qRgb(quad.rgbRed, quad.rgbGreen, quad.rgbBlue);
     }
     return table;
@@ -48,7 +49,7 @@ QTransform snappedToPixels(const QTransform &toDevice, int width, int height)
 
 // About a quarter of a megabyte per band: converted and copied out while it is still
 // in the cache, however wide the window.
-constexpr qsizetype BAND_BYTES = 256 * 1024;
+constexpr qsizetype BAND_BYTES = qsizetype(256) * 1024;
 
 // The first and one past the last device pixel of [from, to), rounded as Qt rounds the
 // edges of a filled rectangle: the background beside the page then meets it without a
@@ -179,7 +180,8 @@ QImage *writableDevice(QPainter &painter, const QRect &area)
         const int count = std::min(bandRows, height - first);
         for (int i = 0; i < count; ++i) {
             auto *out = reinterpret_cast<QRgb *>(band.scanLine(i));
-            if (i > 0 && rows[std::size_t(first + i)] == rows[std::size_t(first + i - 1)])
+            const std::size_t at = std::size_t(first) + std::size_t(i);
+            if (i > 0 && rows[at] == rows[at - 1])
                 std::memcpy(out, band.constScanLine(i - 1), rowBytes);
             else
                 enlarged.Draw(out, sourceRow(first + i));
@@ -208,10 +210,13 @@ int CDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int 
         || header.biWidth <= 0 || header.biHeight == 0 || format == QImage::Format_Invalid)
         return 0;
 
-    const qsizetype rows = std::llabs(qint64(header.biHeight));
+    // A height of INT_MIN has no positive count of rows an image can hold.
+    const qint64 rows = std::llabs(qint64(header.biHeight));
+    if (rows > std::numeric_limits<int>::max())
+        return 0;
     const qsizetype stride = (qsizetype(header.biWidth) * header.biBitCount + 31) / 32 * 4;
     // The const constructor wraps the caller's rows: no copy, and none later either.
-    QImage image(static_cast<const uchar *>(bits), header.biWidth, rows, stride, format);
+    QImage image(static_cast<const uchar *>(bits), header.biWidth, int(rows), stride, format);
     if (image.isNull())
         return 0;
     if (header.biBitCount <= 8)

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -109,6 +111,11 @@ TEST(StretchDibits, RefusesWhatItCannotDrawAndLeavesTheDeviceAlone)
         {"run-length compressed", [](TestDib &d, UINT &, DWORD &, int &) { d.block[16] = 1; }},
         {"short header", [](TestDib &d, UINT &, DWORD &, int &) { d.block[0] = 12; }},
         {"empty source", [](TestDib &, UINT &, DWORD &, int &srcWidth) { srcWidth = 0; }},
+        {"a height of no row count",
+         [](TestDib &d, UINT &, DWORD &, int &) {
+             const std::int32_t height = std::numeric_limits<std::int32_t>::min();
+             std::memcpy(d.block.data() + 8, &height, sizeof height);
+         }},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
