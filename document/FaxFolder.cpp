@@ -185,9 +185,7 @@ FolderFax FolderFaxOf(const CString &path, CReceivedTimes *pTimes)
 }
 
 CFaxFolderCursor::CFaxFolderCursor()
-    : m_pTimes(std::make_shared<CReceivedTimes>())
-    , m_pStop(std::make_shared<std::atomic<bool>>(false))
-    , m_receiver([this] { DeliverListing(); })
+    : m_receiver([this] { DeliverListing(); })
 {
     QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_receiver,
                      [this] { ListInBackground(); });
@@ -195,7 +193,7 @@ CFaxFolderCursor::CFaxFolderCursor()
 
 CFaxFolderCursor::~CFaxFolderCursor()
 {
-    m_pStop->store(true);
+    m_bStop = true;
     {
         std::lock_guard<std::mutex> lock(m_handOver);
         m_bQuit = true;
@@ -209,7 +207,7 @@ void CFaxFolderCursor::SetShown(const CString &path)
 {
     if (path == m_cursor.path)
         return;
-    m_cursor = FolderFaxOf(path, m_pTimes.get());
+    m_cursor = FolderFaxOf(path, &m_times);
     const CString folder = QFileInfo(path).absolutePath();
     if (folder == m_strFolder && (m_bListed || IsListing()))
         return;
@@ -260,7 +258,7 @@ void CFaxFolderCursor::RunWorker()
             request = std::move(*m_request);
             m_request.reset();
         }
-        std::vector<FolderFax> faxes = ListFaxFolder(request.folder, m_pTimes.get(), m_pStop.get());
+        std::vector<FolderFax> faxes = ListFaxFolder(request.folder, &m_times, &m_bStop);
         {
             std::lock_guard<std::mutex> lock(m_handOver);
             m_listing = Listing{request.generation, request.folder, std::move(faxes)};
@@ -323,7 +321,7 @@ const FolderFax *CFaxFolderCursor::Step(bool next)
         return nullptr;
     // A user's command sees the faxes that have just arrived; what the worker has in
     // hand is older than this.
-    m_faxes = ListFaxFolder(m_strFolder, m_pTimes.get());
+    m_faxes = ListFaxFolder(m_strFolder, &m_times);
     m_bListed = true;
     ++m_nGeneration;
     m_bWanted = false;

@@ -124,8 +124,9 @@ private:
     std::uint64_t m_nGeneration = 0;
     bool m_bWanted = false;
     bool m_bListing = false;
-    std::shared_ptr<CReceivedTimes> m_pTimes;
-    std::shared_ptr<std::atomic<bool>> m_pStop;
+    // Shared with the worker, which ends before they do: the times under their own lock.
+    CReceivedTimes m_times;
+    std::atomic<bool> m_bStop = false;
     QFileSystemWatcher m_watcher;
 
     // What the threads hand each other, under m_handOver, which every tool that follows

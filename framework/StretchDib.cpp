@@ -140,20 +140,23 @@ QImage *writableDevice(QPainter &painter, const QRect &area)
         sourceIndices(top, height, toDevice.m22(), toDevice.dy(), source.height());
     const QList<QRgb> table = image.colorTable();
     const CEnlargedRow enlarged(std::move(columns), image.width(), table.constData());
-    const auto sourceRow = [&](int i) {
-        return image.constScanLine(source.top() + rows[std::size_t(i)]);
-    };
     const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
+    // Device row i into out: a copy of the row above (null when there is none at hand)
+    // where both show the same source row.
+    const auto drawRow = [&](int i, QRgb *out, const uchar *above) {
+        const std::size_t row = std::size_t(rows[std::size_t(i)]);
+        if (above && row == std::size_t(rows[std::size_t(i) - 1]))
+            std::memcpy(out, above, rowBytes);
+        else
+            enlarged.Draw(out, image.constScanLine(source.top() + int(row)));
+    };
 
     if (QImage *pixels = writableDevice(painter, QRect(left, top, width, height))) {
         const qsizetype stride = pixels->bytesPerLine();
         uchar *first = pixels->bits() + qsizetype(top) * stride + qsizetype(left) * 4;
         for (int i = 0; i < height; ++i) {
-            auto *out = reinterpret_cast<QRgb *>(first + qsizetype(i) * stride);
-            if (i > 0 && rows[std::size_t(i)] == rows[std::size_t(i - 1)])
-                std::memcpy(out, first + qsizetype(i - 1) * stride, rowBytes);
-            else
-                enlarged.Draw(out, sourceRow(i));
+            uchar *out = first + qsizetype(i) * stride;
+            drawRow(i, reinterpret_cast<QRgb *>(out), i > 0 ? out - stride : nullptr);
         }
         return true;
     }
@@ -178,14 +181,9 @@ QImage *writableDevice(QPainter &painter, const QRect &area)
         return false;
     for (int first = 0; first < height; first += bandRows) {
         const int count = std::min(bandRows, height - first);
-        for (int i = 0; i < count; ++i) {
-            auto *out = reinterpret_cast<QRgb *>(band.scanLine(i));
-            const std::size_t at = std::size_t(first) + std::size_t(i);
-            if (i > 0 && rows[at] == rows[at - 1])
-                std::memcpy(out, band.constScanLine(i - 1), rowBytes);
-            else
-                enlarged.Draw(out, sourceRow(first + i));
-        }
+        for (int i = 0; i < count; ++i)
+            drawRow(first + i, reinterpret_cast<QRgb *>(band.scanLine(i)),
+                    i > 0 ? band.constScanLine(i - 1) : nullptr);
         painter.drawImage(QPoint(left, top + first), band, QRect(0, 0, width, count));
         ClearUpperVectorHalves();
     }
